@@ -1,0 +1,94 @@
+#include "FBLogDateTime.h"
+
+#include <chrono>
+#include <cmath>
+
+namespace {
+
+constexpr std::chrono::sys_days kEpoch = std::chrono::year{1899} / 12 / 30;
+constexpr double kMsPerDay = 86'400'000.0;
+
+FBLogDateTimeSeparators g_separators;
+
+bool InRange(int value, int low, int high) noexcept
+{
+    return value >= low && value <= high;
+}
+
+}  // namespace
+
+FBLogDateTimeSeparators GetDateTimeSeparators() noexcept
+{
+    return g_separators;
+}
+
+void SetDateTimeSeparators(const FBLogDateTimeSeparators& separators) noexcept
+{
+    g_separators = separators;
+}
+
+bool IsLeapYear(int year) noexcept
+{
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
+
+int DaysInMonth(int year, int month) noexcept
+{
+    static constexpr int kDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (!InRange(month, 1, 12))
+        return 0;
+    return kDays[month - 1] + (month == 2 && IsLeapYear(year) ? 1 : 0);
+}
+
+std::optional<double> TryEncodeDateTime(const FBLogDateParts& p) noexcept
+{
+    if (!InRange(p.Year, 1, 9999) || !InRange(p.Month, 1, 12) ||
+        !InRange(p.Day, 1, DaysInMonth(p.Year, p.Month)) || !InRange(p.Hour, 0, 23) ||
+        !InRange(p.Minute, 0, 59) || !InRange(p.Second, 0, 59) || !InRange(p.Millisecond, 0, 999))
+        return std::nullopt;
+    using namespace std::chrono;
+    const sys_days date = year{p.Year} / month{static_cast<unsigned>(p.Month)} /
+                          day{static_cast<unsigned>(p.Day)};
+    const double days = static_cast<double>((date - kEpoch).count());
+    const double time =
+        (((p.Hour * 60.0 + p.Minute) * 60.0 + p.Second) * 1000.0 + p.Millisecond) / kMsPerDay;
+    return days < 0 ? days - time : days + time;
+}
+
+FBLogDateParts DecodeDateTime(double dateTime) noexcept
+{
+    using namespace std::chrono;
+    auto totalMs = static_cast<long long>(std::llround(std::fabs(dateTime) * kMsPerDay));
+    const long long msPerDay = static_cast<long long>(kMsPerDay);
+    long long days = totalMs / msPerDay;
+    long long msOfDay = totalMs % msPerDay;
+    if (dateTime < 0)
+        days = -days;
+    const year_month_day ymd{kEpoch + std::chrono::days{days}};
+    FBLogDateParts p;
+    p.Year = static_cast<int>(ymd.year());
+    p.Month = static_cast<int>(static_cast<unsigned>(ymd.month()));
+    p.Day = static_cast<int>(static_cast<unsigned>(ymd.day()));
+    p.Millisecond = static_cast<int>(msOfDay % 1000);
+    msOfDay /= 1000;
+    p.Second = static_cast<int>(msOfDay % 60);
+    msOfDay /= 60;
+    p.Minute = static_cast<int>(msOfDay % 60);
+    p.Hour = static_cast<int>(msOfDay / 60);
+    return p;
+}
+
+int DatePart(double dateTime) noexcept
+{
+    // Beyond year 9999 either way no timestamp is valid; keep the conversion defined.
+    if (!(std::fabs(dateTime) < 4.0e6))
+        return 0;
+    return static_cast<int>(std::trunc(dateTime));
+}
+
+int DayOfWeek(double dateTime) noexcept
+{
+    using namespace std::chrono;
+    const weekday wd{kEpoch + days{DatePart(dateTime)}};
+    return static_cast<int>(wd.iso_encoding());
+}

@@ -1,0 +1,266 @@
+#include "uFBLogDescriptor.h"
+
+#include "FBLogDateTime.h"
+#include "FBLogFile.h"
+#include "FBLogText.h"
+
+#include <array>
+#include <cstdint>
+
+namespace {
+
+constexpr std::array<std::string_view, 13> MonthNames = {
+    "", "Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+
+constexpr char kTab = '\t';
+
+// Where the fields of the date-time stand, counted from the first TAB of the entry
+// (the header reads: source TAB "Www Mmm dd hh:mm:ss yyyy").
+struct FieldPlace {
+    std::size_t Offset;
+    std::size_t Length;
+};
+constexpr FieldPlace kMonthField{5, 3};
+constexpr FieldPlace kDayField{9, 2};
+constexpr FieldPlace kHourField{12, 2};
+constexpr FieldPlace kMinuteField{15, 2};
+constexpr FieldPlace kSecondField{18, 2};
+constexpr FieldPlace kYearField{21, 4};
+
+std::string_view HeaderField(std::string_view text, std::size_t tab, FieldPlace place) noexcept
+{
+    const std::size_t start = tab + place.Offset;
+    if (start >= text.size())
+        return {};
+    return TrimView(text.substr(start, place.Length));
+}
+
+// A signed decimal integer, taken as an unsigned 16-bit value the way the date build sees it,
+// so that a negative number never forms a valid date.
+bool ParseWord(std::string_view field, std::uint16_t& value) noexcept
+{
+    std::size_t i = 0;
+    const bool negative = !field.empty() && field[0] == '-';
+    if (!field.empty() && (field[0] == '-' || field[0] == '+'))
+        i = 1;
+    if (i == field.size())
+        return false;
+    std::uint32_t number = 0;
+    for (; i < field.size(); ++i) {
+        if (field[i] < '0' || field[i] > '9')
+            return false;
+        number = number * 10 + static_cast<std::uint32_t>(field[i] - '0');
+    }
+    value = static_cast<std::uint16_t>(negative ? 0u - number : number);
+    return true;
+}
+
+enum class HeaderDateOutcome { Ok, NoTab, NotAnInteger, InvalidDate };
+
+struct HeaderDate {
+    HeaderDateOutcome Outcome = HeaderDateOutcome::Ok;
+    double Value = 0;
+    std::string_view BadField;  // the field that is not an integer
+    FBLogDateParts Parts;       // what was read, for the invalid-date message
+};
+
+template <typename MonthLookUp>
+HeaderDate ParseHeaderDate(std::string_view text, MonthLookUp&& lookUpMonth) noexcept
+{
+    HeaderDate result;
+    const std::size_t tab = text.find(kTab);
+    if (tab == std::string_view::npos) {
+        result.Outcome = HeaderDateOutcome::NoTab;
+        return result;
+    }
+    std::uint16_t day = 0, year = 0, hour = 0, minute = 0, second = 0;
+    const auto readNumber = [&](FieldPlace place, std::uint16_t& value) {
+        const std::string_view field = HeaderField(text, tab, place);
+        if (ParseWord(field, value))
+            return true;
+        result.Outcome = HeaderDateOutcome::NotAnInteger;
+        result.BadField = field;
+        return false;
+    };
+    if (!readNumber(kDayField, day))
+        return result;
+    const int month = lookUpMonth(HeaderField(text, tab, kMonthField));
+    if (!readNumber(kYearField, year) || !readNumber(kHourField, hour) ||
+        !readNumber(kMinuteField, minute) || !readNumber(kSecondField, second))
+        return result;
+
+    result.Parts = FBLogDateParts{year, month, day, hour, minute, second, 0};
+    if (const auto value = TryEncodeDateTime(result.Parts))
+        result.Value = *value;
+    else
+        result.Outcome = HeaderDateOutcome::InvalidDate;
+    return result;
+}
+
+std::string InvalidDateTimeText(const FBLogDateParts& p)
+{
+    const FBLogDateTimeSeparators sep = GetDateTimeSeparators();
+    const auto n = [](int value) { return std::to_string(value); };
+    return "''" + n(p.Year) + sep.Date + n(p.Month) + sep.Date + n(p.Day) + ' ' + n(p.Hour) +
+           sep.Time + n(p.Minute) + sep.Time + n(p.Second) + sep.Decimal + n(p.Millisecond) +
+           "'' is not a valid date and time";
+}
+
+std::string QuotedEntry(std::string_view prefix, std::string_view text)
+{
+    std::string message;
+    message.reserve(prefix.size() + text.size() + 2);
+    message.append(prefix).append("\"").append(text).append("\"");
+    return message;
+}
+
+[[noreturn]] void ThrowDateTimeError(std::string_view text, const HeaderDate& parsed)
+{
+    std::string message =
+        QuotedEntry("FBLogDescriptor: Can't extract date-time part from string ", text);
+    if (parsed.Outcome == HeaderDateOutcome::NotAnInteger)
+        message += "!\r\n'" + std::string(parsed.BadField) + "' is not a valid integer value";
+    else if (parsed.Outcome == HeaderDateOutcome::InvalidDate)
+        message += "!\r\n" + InvalidDateTimeText(parsed.Parts);
+    throw EFBLogWrongMessageFmt(message);
+}
+
+// Every "\n" written in a description becomes a line break.
+std::string ExpandLineBreaks(std::string_view description)
+{
+    std::string result;
+    result.reserve(description.size());
+    for (std::size_t i = 0; i < description.size(); ++i) {
+        if (description[i] == '\\' && i + 1 < description.size() && description[i + 1] == 'n') {
+            result += "\r\n";
+            ++i;
+        } else {
+            result += description[i];
+        }
+    }
+    return result;
+}
+
+template <typename LineHandler>
+void ForEachLine(std::string_view text, LineHandler&& handle)
+{
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string_view::npos) {
+            handle(text.substr(start));
+            return;
+        }
+        handle(text.substr(start, end - start));
+        start = end + 1;
+        if (text[end] == '\r' && start < text.size() && text[start] == '\n')
+            ++start;
+    }
+}
+
+}  // namespace
+
+TFBLogDescription::TFBLogDescription(std::string matchText, std::string description)
+    : FMatchText(std::move(matchText)),
+      FDescription(std::move(description)),
+      FFoldedMatchText(FoldCase(FMatchText))
+{
+}
+
+bool TFBLogDescription::Matches(std::string_view text) const
+{
+    return MatchesFolded(FoldCase(text));
+}
+
+bool TFBLogDescription::MatchesFolded(std::string_view foldedText) const noexcept
+{
+    return foldedText.find(FFoldedMatchText) != std::string_view::npos;
+}
+
+TFBLogDescriptor::TFBLogDescriptor(const std::string& fileName) : FFileName(fileName)
+{
+    LoadCatalogue();
+}
+
+void TFBLogDescriptor::LoadCatalogue()
+{
+    if (!FileExists(FFileName))
+        return;
+    const FileBytes file = ReadWholeFile(FFileName);
+    ForEachLine(std::string_view(file.Data.get(), static_cast<std::size_t>(file.Size)),
+                [this](std::string_view line) { AddCatalogueLine(line); });
+}
+
+void TFBLogDescriptor::AddCatalogueLine(std::string_view line)
+{
+    if (line.empty() || line[0] == ';')
+        return;
+    const std::size_t separator = line.find("**");
+    if (separator == std::string_view::npos)
+        return;
+    const std::string_view match = TrimView(line.substr(0, separator));
+    const std::string_view description = TrimView(line.substr(separator + 2));
+    if (match.empty() || description.empty())
+        return;
+    FDescriptions.emplace_back(std::string(match), ExpandLineBreaks(description));
+}
+
+int TFBLogDescriptor::LookUpMonth(std::string_view name) noexcept
+{
+    // Consecutive entries mostly share a month, so the search starts at the last one found.
+    for (int step = 0; step < 12; ++step) {
+        const int month = (FLastMonth - 1 + step) % 12 + 1;
+        if (MonthNames[static_cast<std::size_t>(month)] == name) {
+            FLastMonth = month;
+            return month;
+        }
+    }
+    return 0;
+}
+
+double TFBLogDescriptor::ExtractDateTime(std::string_view text)
+{
+    const HeaderDate parsed =
+        ParseHeaderDate(text, [this](std::string_view name) { return LookUpMonth(name); });
+    if (parsed.Outcome != HeaderDateOutcome::Ok)
+        ThrowDateTimeError(text, parsed);
+    return parsed.Value;
+}
+
+double TFBLogDescriptor::TryExtractDateTime(std::string_view text) noexcept
+{
+    const HeaderDate parsed =
+        ParseHeaderDate(text, [this](std::string_view name) { return LookUpMonth(name); });
+    return parsed.Outcome == HeaderDateOutcome::Ok ? parsed.Value : 0.0;
+}
+
+std::string TFBLogDescriptor::ExtractSource(std::string_view text) const
+{
+    const std::size_t tab = text.find(kTab);
+    if (tab == std::string_view::npos)
+        throw EFBLogWrongMessageFmt(
+            QuotedEntry("FBLogDescriptor: Can't extract the source-part from string ", text));
+    return Trim(text.substr(0, tab));
+}
+
+std::string TFBLogDescriptor::ExtractMessage(std::string_view text) const
+{
+    const std::size_t first = text.find(kTab);
+    const std::size_t second =
+        first == std::string_view::npos ? std::string_view::npos : text.find(kTab, first + 1);
+    if (second == std::string_view::npos)
+        throw EFBLogWrongMessageFmt(
+            QuotedEntry("FBLogDescriptor: Can't extract the message-part from string ", text));
+    return Trim(text.substr(second));
+}
+
+std::string TFBLogDescriptor::FindDescription(std::string_view text, bool skipClientEntries) const
+{
+    const std::string folded = FoldCase(text);
+    if (skipClientEntries && folded.find("(CLIENT)") != std::string::npos)
+        return {};
+    for (const TFBLogDescription& row : FDescriptions)
+        if (row.MatchesFolded(folded))
+            return row.Description();
+    return {};
+}

@@ -1,0 +1,82 @@
+#pragma once
+// The scanner of a server log: loads the whole file once, cuts it into entries at blank lines
+// and keeps, per entry, only where it lies and when it was written.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <vector>
+
+// One log entry in the index: 24 bytes, owns nothing, may be copied byte for byte.
+struct FBLogMsg {
+    std::int64_t Offset;  // first byte of the entry in the file
+    std::int64_t Length;  // bytes of the entry, the closing blank line included
+    double DateTime;      // the header's timestamp; 0 when the header cannot be read
+};
+static_assert(sizeof(FBLogMsg) == 24 && std::is_trivially_copyable_v<FBLogMsg>);
+
+using FBLogsMsgs = std::vector<FBLogMsg>;
+
+// Receives the progress caption while a scan runs, at most every 500 ms, and lets pending
+// window events run.
+using FBLogProgressSink = std::function<void(const std::string& caption)>;
+// Milliseconds of a monotonic clock; replaceable so that the throttle can be tested.
+using FBLogClock = std::function<std::int64_t()>;
+
+// "Parsing file: <pos> of <size>", with " (<percent>%)" when size is not 0.
+std::string FormatScanProgress(std::int64_t pos, std::int64_t fileSize);
+
+class TFBLogParser {
+public:
+    explicit TFBLogParser(const std::string& fileName);
+    ~TFBLogParser();
+    TFBLogParser(const TFBLogParser&) = delete;
+    TFBLogParser& operator=(const TFBLogParser&) = delete;
+
+    // (Re)loads the whole file; returns its size, 0 for a missing or empty file. Throws
+    // EFBLogFileError when the file exists but cannot be read.
+    std::int64_t LoadFile();
+
+    // Fills msgs with the entries of the whole file (loading it first if needed).
+    void ScanEntries(FBLogsMsgs& msgs);
+    // Fills msgs with the entries from pos on; pos then marks the end of the last entry.
+    void ScanEntriesFrom(std::int64_t& pos, FBLogsMsgs& msgs);
+
+    // The bytes of one entry; empty when offset lies outside the data, cut at its end.
+    std::string ReadEntryText(std::int64_t offset, std::int64_t length) const;
+    // Bytes [from, to) of the data, clipped to it.
+    std::string ReadRange(std::int64_t from, std::int64_t to) const;
+    // The same bytes without a copy; valid while the data stays loaded.
+    std::string_view ViewRange(std::int64_t from, std::int64_t to) const noexcept;
+
+    // First byte of the next entry at or after pos, or -1.
+    std::int64_t FindEntryStart(std::int64_t pos) const noexcept;
+    // Offset just after the blank line closing the entry begun at pos, or -1.
+    std::int64_t FindEntryEnd(std::int64_t pos) const noexcept;
+
+    const std::string& FileName() const noexcept { return FFileName; }
+    std::int64_t FileSize() const noexcept { return FFileSize; }
+    // True when the loaded data holds no CR LF pair: entries then end at LF LF.
+    bool LineFeedOnly() const noexcept { return FLineFeedOnly; }
+
+    void SetProgressSink(FBLogProgressSink sink, FBLogClock clock = {});
+
+private:
+    std::int64_t FindEntryStartCRLF(std::int64_t pos) const noexcept;
+    std::int64_t FindEntryEndCRLF(std::int64_t pos) const noexcept;
+    std::int64_t FindEntryStartLF(std::int64_t pos) const noexcept;
+    std::int64_t FindEntryEndLF(std::int64_t pos) const noexcept;
+    std::int64_t FindBlankLineEnd(std::int64_t pos, std::string_view blankLine) const noexcept;
+    std::string_view Data() const noexcept;
+    void DetectLineEnds() noexcept;
+
+    bool FLineFeedOnly = false;
+    std::string FFileName;
+    std::unique_ptr<char[]> FStream;
+    std::int64_t FFileSize = 0;
+    FBLogProgressSink FProgressSink;
+    FBLogClock FClock;
+};

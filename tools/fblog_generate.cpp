@@ -1,0 +1,105 @@
+// Writes a realistic Firebird or InterBase server log of any size.
+//
+//   fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows]
+//                  [--host NAME] [--entries N | --size BYTES[K|M|G]] [--start YYYY-MM-DD]
+//                  [--gap SECONDS] [--seed N] [--clean] -o FILE
+
+#include "FBLogSampleGenerator.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <string>
+
+namespace {
+
+int Usage()
+{
+    std::cerr << "usage: fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows]\n"
+                 "                      [--host NAME] [--entries N | --size BYTES[K|M|G]]\n"
+                 "                      [--start YYYY-MM-DD] [--gap SECONDS] [--seed N] [--clean] -o FILE\n";
+    return 2;
+}
+
+bool ParseSize(const std::string& text, std::int64_t& bytes)
+{
+    char* end = nullptr;
+    const long long number = std::strtoll(text.c_str(), &end, 10);
+    if (end == text.c_str() || number <= 0)
+        return false;
+    const std::string unit(end);
+    const std::int64_t scale = unit.empty() ? 1 : unit == "K" ? 1 << 10 : unit == "M" ? 1 << 20 : unit == "G" ? 1 << 30 : 0;
+    bytes = number * scale;
+    return scale != 0;
+}
+
+bool ParseDate(const std::string& text, FBLogDateParts& date)
+{
+    FBLogDateParts parsed;
+    if (std::sscanf(text.c_str(), "%d-%d-%d", &parsed.Year, &parsed.Month, &parsed.Day) != 3 ||
+        !TryEncodeDateTime(parsed))
+        return false;
+    parsed.Hour = 8;
+    date = parsed;
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    SampleLogOptions options;
+    std::string output;
+    bool hostGiven = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        const std::string value = hasValue ? argv[i + 1] : "";
+        bool ok = hasValue;
+        if (arg == "--clean") {
+            options.UnreadablePieces = false;
+            continue;
+        } else if (arg == "--version" && hasValue)
+            ok = ParseServerVersion(value, options.Version);
+        else if (arg == "--platform" && hasValue) {
+            ok = value == "linux" || value == "windows";
+            options.Platform = value == "windows" ? FBServerPlatform::Windows : FBServerPlatform::Linux;
+        } else if (arg == "--host" && hasValue) {
+            options.Host = value;
+            hostGiven = true;
+        } else if (arg == "--entries" && hasValue)
+            ok = (options.Entries = std::atoll(value.c_str())) > 0;
+        else if (arg == "--size" && hasValue)
+            ok = ParseSize(value, options.TargetBytes);
+        else if (arg == "--start" && hasValue)
+            ok = ParseDate(value, options.Start);
+        else if (arg == "--gap" && hasValue)
+            ok = (options.MeanSecondsBetween = std::atoi(value.c_str())) > 0;
+        else if (arg == "--seed" && hasValue)
+            options.Seed = std::strtoull(value.c_str(), nullptr, 10);
+        else if (arg == "-o" && hasValue)
+            output = value;
+        else
+            ok = false;
+        if (!ok) {
+            std::cerr << "fblog-generate: bad argument " << arg << (hasValue ? " " + value : "") << "\n";
+            return Usage();
+        }
+        ++i;
+    }
+    if (output.empty())
+        return Usage();
+    if (!hostGiven && options.Platform == FBServerPlatform::Windows)
+        options.Host = "SRV-DB01";
+
+    const SampleLog log = GenerateSampleLog(options);
+    std::FILE* file = std::fopen(output.c_str(), "wb");
+    if (file == nullptr || std::fwrite(log.Bytes.data(), 1, log.Bytes.size(), file) != log.Bytes.size() ||
+        std::fclose(file) != 0) {
+        std::perror(output.c_str());
+        return 1;
+    }
+    std::cout << output << ": " << log.Bytes.size() << " bytes, " << log.ExpectedDateTimes.size()
+              << " entries\n";
+    return 0;
+}
