@@ -18,6 +18,11 @@
 #include <memory>
 #include <string>
 
+#ifdef _WIN32
+#define popen _popen
+#define pclose _pclose
+#endif
+
 namespace {
 
 using Clock = std::chrono::steady_clock;

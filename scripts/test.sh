@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test twice: once in a normal build and once
+# under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh
+jobs=$(nproc 2>/dev/null || echo 2)
+
+run_suite() {
+  local folder=$1; shift
+  cmake -S . -B "$folder" "$@"
+  cmake --build "$folder" --parallel "$jobs"
+  ctest --test-dir "$folder" --output-on-failure --parallel "$jobs"
+}
+
+echo "== Tests =="
+run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKESTRELON_SANITIZE=ON -DKESTRELON_BUILD_BENCHMARKS=OFF
