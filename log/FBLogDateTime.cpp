@@ -55,9 +55,17 @@ std::optional<double> TryEncodeDateTime(const FBLogDateParts& p) noexcept
     return days < 0 ? days - time : days + time;
 }
 
+bool IsValidTimestamp(double dateTime) noexcept
+{
+    // 0001-01-01 and 9999-12-31 23:59:59.999
+    return dateTime > -693594.0 && dateTime < 2958466.0;
+}
+
 FBLogDateParts DecodeDateTime(double dateTime) noexcept
 {
     using namespace std::chrono;
+    if (!IsValidTimestamp(dateTime))
+        dateTime = 0;
     auto totalMs = static_cast<long long>(std::llround(std::fabs(dateTime) * kMsPerDay));
     const long long msPerDay = static_cast<long long>(kMsPerDay);
     long long days = totalMs / msPerDay;
@@ -80,8 +88,7 @@ FBLogDateParts DecodeDateTime(double dateTime) noexcept
 
 int DatePart(double dateTime) noexcept
 {
-    // Beyond year 9999 either way no timestamp is valid; keep the conversion defined.
-    if (!(std::fabs(dateTime) < 4.0e6))
+    if (!IsValidTimestamp(dateTime))
         return 0;
     return static_cast<int>(std::trunc(dateTime));
 }

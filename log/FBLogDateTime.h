@@ -28,7 +28,10 @@ int DaysInMonth(int year, int month) noexcept;  // 0 for a month outside 1..12
 // (year 1..9999, month 1..12, day within the month, 0..23, 0..59, 0..59, 0..999).
 std::optional<double> TryEncodeDateTime(const FBLogDateParts& parts) noexcept;
 
-// Inverse of TryEncodeDateTime, to the millisecond.
+// True for the timestamps of years 1 to 9999 (what TryEncodeDateTime can give).
+bool IsValidTimestamp(double dateTime) noexcept;
+
+// Inverse of TryEncodeDateTime, to the millisecond; 1899-12-30 for a timestamp that is not valid.
 FBLogDateParts DecodeDateTime(double dateTime) noexcept;
 
 int DatePart(double dateTime) noexcept;   // whole days, truncated toward zero

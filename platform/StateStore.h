@@ -1,0 +1,40 @@
+#pragma once
+// The viewer's saved state between runs: the registry key
+// HKCU\Software\Kestrelon\LogViewer\STATE on Windows, ~/.config/Kestrelon/LogViewer.conf
+// (group STATE) elsewhere, through QSettings' native format.
+
+#include <QSettings>
+#include <QString>
+
+#include <optional>
+#include <stdexcept>
+
+// A stored value of another type than the one the viewer writes.
+class EStateStoreError : public std::runtime_error {
+public:
+    explicit EStateStoreError(const QString& valueName);
+};
+
+class TStateStore {
+public:
+    TStateStore();
+
+    // Each read gives nothing when the value is absent and throws EStateStoreError when it
+    // holds another type.
+    std::optional<QString> ReadString(const QString& name) const;
+    // An 8-byte little-endian IEEE double.
+    std::optional<double> ReadDateTime(const QString& name) const;
+    // An integer; a string holding a decimal number counts too, any other string is absent.
+    std::optional<int> ReadInteger(const QString& name) const;
+
+    void WriteString(const QString& name, const QString& value);
+    void WriteDateTime(const QString& name, double value);
+    // Keeps the type already stored: a value that exists as a string stays a string.
+    void WriteInteger(const QString& name, int value);
+
+    void Sync() { FSettings.sync(); }
+
+private:
+    QString Key(const QString& name) const;
+    QSettings FSettings;
+};

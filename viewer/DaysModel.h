@@ -1,0 +1,46 @@
+#pragma once
+// The days table: one row per run of consecutive entries written on the same day, and a last
+// "ER" row counting the entries without a readable date.
+
+#include "uFBLogParser.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+struct TDayRow {
+    int No = 0;
+    double EvDate = 0;  // the day at midnight; 0 in the error row
+    QString Dow;        // abbreviated day name, "ER" in the error row
+    int EvCount = 0;
+};
+
+class TDaysModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    enum Field { FieldNo, FieldEvDate, FieldDow, FieldEvCount, FieldCount };
+
+    explicit TDaysModel(QObject* parent = nullptr);
+
+    void SetRows(std::vector<TDayRow> rows);
+    void Clear();
+    const TDayRow& Row(int row) const { return FRows[static_cast<std::size_t>(row)]; }
+    int RowCount() const { return static_cast<int>(FRows.size()); }
+
+    // Field names as the table knows them: NO, EVDATE, DOW, EVCOUNT.
+    static QString FieldName(int field);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+
+private:
+    std::vector<TDayRow> FRows;
+};
+
+// One row per run of same-day entries of the index, then the error row when some entries
+// have no date. reportProgress is called before each entry with its position.
+std::vector<TDayRow> CountEntriesPerDay(const FBLogsMsgs& msgs, const std::function<void(std::size_t)>& reportProgress);

@@ -1,0 +1,457 @@
+#include "LogViewerMain.h"
+
+#include "ui_LogViewerMain.h"
+
+#include "ApplicationInfo.h"
+#include "CommandIcons.h"
+#include "DaysModel.h"
+#include "ErrorDisplay.h"
+#include "FBLogDateTime.h"
+#include "FBLogFile.h"
+#include "FileChooser.h"
+#include "LogMessagesModel.h"
+#include "MenuBarStyle.h"
+#include "StateStore.h"
+#include "SupportLink.h"
+#include "Timestamps.h"
+#include "WaitCursor.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+
+#include <chrono>
+#include <cmath>
+
+namespace {
+
+const QString kOpenFile = QStringLiteral("OpenFile");
+const QString kDisplayStartDate = QStringLiteral("DisplayStartDate");
+const QString kDisplayEndDate = QStringLiteral("DisplayEndDate");
+const QString kDateFilter = QStringLiteral("DateFilter");
+
+// The pickers' value in the window definition.
+const QDateTime kInitialPickerValue(QDate(2008, 11, 20), QTime(11, 55, 7), Qt::UTC);
+
+struct StatusPanel {
+    const char* Text;
+    int Width;
+    bool Value;  // a sunken panel that shows a value
+};
+constexpr StatusPanel kStatusPanels[] = {{"Messages:", 60, false}, {"", 100, true}, {"File size:", 60, false},
+                                         {"", 90, true},           {"File:", 40, false}, {"", 400, true}};
+
+constexpr int kListColumnWidths[] = {50, 140, 120, 482};
+constexpr int kDaysColumnCharacters[] = {5, 11, 3, 6};
+
+std::string LocalPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
+
+std::int64_t SteadyMilliseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// The first argument that names an existing file, exactly as written.
+QString FileNamedOnCommandLine()
+{
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        if (FileExists(LocalPath(arguments[i])))
+            return arguments[i];
+    return {};
+}
+
+int CurrentPixelsPerInch(const QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? static_cast<int>(std::lround(screen->logicalDotsPerInch())) : 96;
+}
+
+// Runs a read of the saved state; a value of the wrong type is reported and counts as absent.
+template <typename Read>
+auto ReadReportingErrors(QWidget* window, Read&& read) -> decltype(read())
+{
+    try {
+        return read();
+    } catch (const EStateStoreError& e) {
+        ShowErrorMessage(window, QString::fromLocal8Bit(e.what()));
+        return std::nullopt;
+    }
+}
+
+// The widest text a column of the days table shows: digits for the numbers, a date, a day name.
+QString SampleDaysText(int field, int characters)
+{
+    const QLocale locale = QLocale();
+    switch (field) {
+    case TDaysModel::FieldEvDate: return locale.toString(QDate(2026, 12, 28), QLocale::ShortFormat);
+    case TDaysModel::FieldDow: {
+        QString widest;
+        for (int day = 1; day <= 7; ++day) {
+            const QString name = locale.dayName(day, QLocale::ShortFormat).left(3);
+            if (name.size() >= widest.size())
+                widest = name + QStringLiteral("W").repeated(characters - name.size());
+        }
+        return widest;
+    }
+    default: return QString(characters, QLatin1Char('0'));
+    }
+}
+
+}  // namespace
+
+TfmLogViewer::TfmLogViewer(QWidget* parent)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TfmLogViewer>()), FClock(SteadyMilliseconds)
+{
+    ui->setupUi(this);
+    SetupMenus();
+    SetupStatusBar();
+    SetupViews();
+    ConnectControls();
+    FormCreate();
+}
+
+TfmLogViewer::~TfmLogViewer()
+{
+    if (!FLayoutStored)
+        StoreLayout();
+    FormDestroy();
+}
+
+void TfmLogViewer::SetupMenus()
+{
+    ui->acFBLogOpen->setIcon(CommandIcon(TCommandImage::Open));
+    ui->acGetSupport->setIcon(CommandIcon(TCommandImage::Support));
+    ui->About->setIcon(CommandIcon(TCommandImage::About));
+    ui->acExit->setIcon(CommandIcon(TCommandImage::Exit));
+    auto* menuBarStyle = new TIconTextMenuBarStyle();
+    menuBarStyle->setParent(ui->ActionMainMenuBar1);
+    ui->ActionMainMenuBar1->setStyle(menuBarStyle);
+
+    pmMsgDays = new QMenu(this);
+    pmMsgDays->setObjectName(QStringLiteral("pmMsgDays"));
+    pmMsgDays->addAction(ui->miMsgDaysShowOnlyThisDay);
+    pmMsgDays->addAction(ui->miMsgDaysShowAll);
+    pmMsgDays->addSeparator();
+    pmMsgDays->addAction(ui->miMsgDaysReloadAll);
+    pmMsgDays->setDefaultAction(ui->miMsgDaysShowOnlyThisDay);
+
+    pmvstLogs = new QMenu(this);
+    pmvstLogs->setObjectName(QStringLiteral("pmvstLogs"));
+    pmvstLogs->addAction(ui->mivstShowThisDateOnly);
+    pmvstLogs->addAction(ui->mivstShowAllLog);
+    pmvstLogs->setDefaultAction(ui->mivstShowThisDateOnly);
+}
+
+void TfmLogViewer::SetupStatusBar()
+{
+    for (std::size_t i = 0; i < FStatusPanels.size(); ++i) {
+        const StatusPanel& panel = kStatusPanels[i];
+        auto* label = new QLabel(QString::fromLatin1(panel.Text), ui->StatusBar1);
+        label->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
+        // The given width, or what the caption needs in the platform's font.
+        label->setFixedWidth(std::max(panel.Width, label->sizeHint().width() + 4));
+        label->setAlignment((panel.Value ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
+        if (panel.Value)
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        ui->StatusBar1->addWidget(label);
+        FStatusPanels[i] = label;
+    }
+}
+
+void TfmLogViewer::SetupViews()
+{
+    FMessagesModel = new TLogMessagesModel(this);
+    ui->VirtualStringTree1->setModel(FMessagesModel);
+    QHeaderView* header = ui->VirtualStringTree1->horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setHighlightSections(false);
+    for (int column = 0; column < TLogMessagesModel::ColumnCount; ++column)
+        header->resizeSection(column, kListColumnWidths[column]);
+    // Wide enough for a whole date and time in the platform's font.
+    const QFontMetrics listMetrics(ui->VirtualStringTree1->font());
+    const QString sampleTime = FormatEntryTime(*TryEncodeDateTime({2026, 12, 28, 23, 59, 59, 0}));
+    header->resizeSection(TLogMessagesModel::ColumnTime,
+                          std::max(kListColumnWidths[1], listMetrics.horizontalAdvance(sampleTime) + 12));
+    // The message column takes whatever width the others leave.
+    header->resizeSection(TLogMessagesModel::ColumnMessage, 350);
+    header->setStretchLastSection(true);
+    // Fixed row heights: the view never measures the rows of a list of millions.
+    QHeaderView* rows = ui->VirtualStringTree1->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(18);
+
+    FDaysModel = new TDaysModel(this);
+    ui->dbgDays->setModel(FDaysModel);
+    ui->dbgDays->verticalHeader()->hide();
+    ui->dbgDays->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    ui->dbgDays->verticalHeader()->setDefaultSectionSize(17);
+    const int daysWidth = SizeDaysColumns();
+
+    ui->Splitter1->setStretchFactor(0, 1);
+    // The right column is 209 pixels wide, or as wide as the days table needs in this font.
+    const int rightWidth = std::max(209, daysWidth);
+    ui->Splitter1->setSizes({width() - rightWidth, rightWidth});
+    ui->Splitter2->setStretchFactor(0, 1);
+    ui->Splitter2->setSizes({height() - 104, 104});
+    ui->Splitter3->setStretchFactor(0, 1);
+    ui->Splitter3->setSizes({height() - 266, 266});
+
+    const QString dateFormat = QLocale().dateFormat(QLocale::ShortFormat);
+    for (QDateTimeEdit* picker : {ui->dtpDFFrom, ui->dtpDFTo}) {
+        picker->setTimeSpec(Qt::UTC);
+        picker->setMinimumDateTime(QDateTime(QDate(100, 1, 1), QTime(0, 0), Qt::UTC));
+        picker->setDisplayFormat(dateFormat);
+        picker->setDateTime(kInitialPickerValue);
+    }
+}
+
+int TfmLogViewer::SizeDaysColumns()
+{
+    const QFontMetrics metrics(ui->dbgDays->font());
+    QHeaderView* header = ui->dbgDays->horizontalHeader();
+    int total = 0;
+    for (int field = 0; field < TDaysModel::FieldCount; ++field) {
+        const QString sample = SampleDaysText(field, kDaysColumnCharacters[field]);
+        const int width = std::max(metrics.horizontalAdvance(sample),
+                                   header->fontMetrics().horizontalAdvance(FDaysModel->headerData(field, Qt::Horizontal).toString())) + 12;
+        header->resizeSection(field, width);
+        total += width;
+    }
+    return total + ui->dbgDays->verticalScrollBar()->sizeHint().width() + 4 * ui->dbgDays->frameWidth() + 12;
+}
+
+void TfmLogViewer::ConnectControls()
+{
+    const auto bind = [this](auto* sender, auto signal, void (TfmLogViewer::*handler)()) {
+        connect(sender, signal, this, [this, handler] { RunCommand(this, [this, handler] { (this->*handler)(); }); });
+    };
+    bind(ui->acFBLogOpen, &QAction::triggered, &TfmLogViewer::acFBLogOpenExecute);
+    bind(ui->acGetSupport, &QAction::triggered, &TfmLogViewer::acGetSupportExecute);
+    bind(ui->About, &QAction::triggered, &TfmLogViewer::AboutExecute);
+    bind(ui->acExit, &QAction::triggered, &TfmLogViewer::acExitExecute);
+    bind(ui->cbShowDateFilter, &QComboBox::activated, &TfmLogViewer::cbShowDateFilterChange);
+    bind(ui->btApplyDTFilter, &QPushButton::clicked, &TfmLogViewer::btApplyDTFilterClick);
+    bind(ui->dtpDFFrom, &QDateTimeEdit::dateTimeChanged, &TfmLogViewer::dtpDFCustomDateChange);
+    bind(ui->dtpDFTo, &QDateTimeEdit::dateTimeChanged, &TfmLogViewer::dtpDFCustomDateChange);
+    bind(ui->miMsgDaysReloadAll, &QAction::triggered, &TfmLogViewer::miMsgDaysReloadAllClick);
+
+    connect(ui->dbgDays, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { pmMsgDays->popup(ui->dbgDays->viewport()->mapToGlobal(at)); });
+    connect(ui->VirtualStringTree1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { pmvstLogs->popup(ui->VirtualStringTree1->viewport()->mapToGlobal(at)); });
+}
+
+void TfmLogViewer::FormCreate()
+{
+    setWindowTitle(ApplicationTitle());
+    FLogFileName.clear();
+    FParser.reset();
+
+    const QString commandLineFile = FileNamedOnCommandLine();
+    try {
+        FDescriptor = std::make_unique<TFBLogDescriptor>(LocalPath(CataloguePath()));
+    } catch (const std::exception& e) {
+        // An unreadable catalogue costs the descriptions, not the viewer.
+        ShowErrorMessage(this, QString::fromLocal8Bit(e.what()));
+        FDescriptor = std::make_unique<TFBLogDescriptor>(std::string());
+    }
+    FMessagesModel->SetSource(nullptr, FDescriptor.get());
+
+    ui->cbShowDateFilter->setCurrentIndex(dfTodayOnly);
+    LoadState(commandLineFile);
+    FLayout = std::make_unique<TLayoutStore>(TLayoutStore::DefaultFilePath(), objectName());
+}
+
+void TfmLogViewer::LoadState(const QString& commandLineFile)
+{
+    const TStateStore store;
+    if (!commandLineFile.isEmpty())
+        FLogFileName = commandLineFile;
+    else
+        FLogFileName = ReadReportingErrors(this, [&] { return store.ReadString(kOpenFile); }).value_or(QString());
+
+    const auto restorePicker = [&](QDateTimeEdit* picker, const QString& name) {
+        const auto stored = ReadReportingErrors(this, [&] { return store.ReadDateTime(name); });
+        if (stored && IsValidTimestamp(*stored))
+            SetPickerDate(picker, TimestampDate(*stored));
+    };
+    restorePicker(ui->dtpDFFrom, kDisplayStartDate);
+    restorePicker(ui->dtpDFTo, kDisplayEndDate);
+
+    const auto filter = ReadReportingErrors(this, [&] { return store.ReadInteger(kDateFilter); });
+    if (filter && *filter >= dfAllRecords && *filter <= dfCustom)
+        SetDateFilterChoice(*filter);
+    RunCommand(this, [this] { cbShowDateFilterChange(); });
+}
+
+void TfmLogViewer::SaveState()
+{
+    TStateStore store;
+    store.WriteString(kOpenFile, FLogFileName);
+    store.WriteDateTime(kDisplayStartDate, PickerTimestamp(ui->dtpDFFrom));
+    store.WriteDateTime(kDisplayEndDate, PickerTimestamp(ui->dtpDFTo));
+    store.WriteInteger(kDateFilter, ui->cbShowDateFilter->currentIndex());
+    store.Sync();
+}
+
+void TfmLogViewer::FormActivate()
+{
+    if (!FileExists(LocalPath(FLogFileName)))
+        return;
+    RunLoadSequence(true);
+}
+
+void TfmLogViewer::FormDestroy()
+{
+    SaveState();
+    FMessagesModel->SetSource(nullptr, nullptr);
+    FDescriptor.reset();
+    FParser.reset();
+}
+
+void TfmLogViewer::showEvent(QShowEvent* event)
+{
+    if (!FLayoutRestored) {
+        FLayoutRestored = true;
+        RestoreLayout();
+    }
+    QMainWindow::showEvent(event);
+}
+
+void TfmLogViewer::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !FActivated) {
+        // The first activation loads the log, once; later activations load nothing.
+        FActivated = true;
+        QMetaObject::invokeMethod(this, [this] { FormActivate(); }, Qt::QueuedConnection);
+    }
+}
+
+void TfmLogViewer::closeEvent(QCloseEvent* event)
+{
+    if (PassRunning()) {
+        // A pass is letting events run; the window closes as soon as the pass is over.
+        FCloseRequested = true;
+        event->ignore();
+        return;
+    }
+    StoreLayout();
+    event->accept();
+}
+
+void TfmLogViewer::RestoreLayout()
+{
+    const auto onAMonitor = [](QPoint point) { return QGuiApplication::screenAt(point) != nullptr; };
+    const std::optional<TWindowPlacement> placement = FLayout->Read();
+    if (placement && CanRestorePlacement(*placement, CurrentPixelsPerInch(this), onAMonitor)) {
+        setGeometry(placement->NormalRect);
+        return;
+    }
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TfmLogViewer::StoreLayout()
+{
+    FLayoutStored = true;
+    TWindowPlacement placement;
+    placement.PixelsPerInch = CurrentPixelsPerInch(this);
+    placement.NormalRect = normalGeometry();
+    FLayout->Write(placement);
+}
+
+QString TfmLogViewer::StatusPanelText(int panel) const
+{
+    return FStatusPanels.at(static_cast<std::size_t>(panel))->text();
+}
+
+void TfmLogViewer::SetProgressClock(FBLogClock clock)
+{
+    FClock = clock ? std::move(clock) : FBLogClock(SteadyMilliseconds);
+}
+
+void TfmLogViewer::acFBLogOpenExecute()
+{
+    if (PassRunning())
+        return;
+    const TFileOpenRequest request{
+        QStringLiteral("Select Firebird/Interbase log file"),
+        QStringLiteral("Known log files (firebird.log interbase.log);;interbase.log (interbase.log);;"
+                       "firebird.log (firebird.log);;All log files (*.log);;All files (*)"),
+        QStringLiteral("log")};
+    const QString chosen = ChooseFileToOpen(this, request);
+    if (chosen.isEmpty())
+        return;
+    const TWaitCursor wait;
+    FLogFileName = chosen;
+    RunLoadSequence(true);
+}
+
+void TfmLogViewer::acGetSupportExecute()
+{
+    OpenSupportPage();
+}
+
+void TfmLogViewer::AboutExecute()
+{
+    QMessageBox::about(this, QStringLiteral("About"), ApplicationTitle());
+}
+
+void TfmLogViewer::acExitExecute()
+{
+    close();
+}
+
+void TfmLogViewer::miMsgDaysReloadAllClick()
+{
+    if (PassRunning())
+        return;
+    RunLoadSequence(false);
+}
+
+void TfmLogViewer::RunLoadSequence(bool fallBackToAllRecords)
+{
+    RunCommand(this, [this, fallBackToAllRecords] {
+        LoadLogFile();
+        CalculateDays();
+        FillMessageList(PickerTimestamp(ui->dtpDFFrom), PickerTimestamp(ui->dtpDFTo));
+        if (fallBackToAllRecords)
+            FallBackToAllRecords();
+    });
+}
+
+void TfmLogViewer::FallBackToAllRecords()
+{
+    // A log with no entry in the chosen range opens showing all its entries.
+    if (FMessagesModel->RowCount() == 0 && ui->cbShowDateFilter->currentIndex() != dfAllRecords) {
+        SetDateFilterChoice(dfAllRecords);
+        cbShowDateFilterChange();
+    }
+}
+
+void TfmLogViewer::SetDateFilterChoice(int index)
+{
+    const QSignalBlocker quiet(ui->cbShowDateFilter);
+    ui->cbShowDateFilter->setCurrentIndex(index);
+}
+
+double TfmLogViewer::PickerTimestamp(const QDateTimeEdit* picker) const
+{
+    return DateTimeToTimestamp(picker->dateTime());
+}

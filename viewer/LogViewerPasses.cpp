@@ -1,0 +1,268 @@
+// The passes of the main window (load, days, list fill), the date filter that drives the list
+// fill, and the progress convention they share.
+
+#include "LogViewerMain.h"
+
+#include "ui_LogViewerMain.h"
+
+#include "ApplicationInfo.h"
+#include "DaysModel.h"
+#include "LogMessagesModel.h"
+#include "Timestamps.h"
+#include "WaitCursor.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QLocale>
+#include <QScopeGuard>
+#include <QTimer>
+
+namespace {
+
+constexpr std::int64_t kProgressIntervalMs = 500;
+
+QString FillProgressText(std::size_t done, std::size_t total)
+{
+    QString text = QStringLiteral("Preparing for grid... %1 of %2").arg(done).arg(total);
+    if (total != 0) {
+        QLocale locale = QLocale();
+        locale.setNumberOptions(QLocale::OmitGroupSeparator);
+        const double percent = static_cast<double>(done) / static_cast<double>(total) * 100.0;
+        text += QStringLiteral(" (%1%)").arg(locale.toString(percent, 'f', 2));
+    }
+    return text;
+}
+
+bool InRange(double value, double start, double end)
+{
+    return start <= value && value <= end;
+}
+
+}  // namespace
+
+// Marks a pass as running, so that commands arriving while it lets events run leave it alone;
+// a close asked for meanwhile happens when the outermost pass ends.
+class TPassScope {
+public:
+    explicit TPassScope(TfmLogViewer& window) : FWindow(window) { ++FWindow.FPassDepth; }
+    ~TPassScope()
+    {
+        if (--FWindow.FPassDepth == 0)
+            FWindow.PassEnded();
+    }
+    TPassScope(const TPassScope&) = delete;
+    TPassScope& operator=(const TPassScope&) = delete;
+
+private:
+    TfmLogViewer& FWindow;
+};
+
+// The caption of a pass: its start text, a progress text at most every 500 ms with pending
+// events let run, and the title again when the pass ends, however it ends.
+class TPassProgress {
+public:
+    TPassProgress(TfmLogViewer& window, const QString& startText) : FWindow(window)
+    {
+        FWindow.setWindowTitle(startText);
+        FWindow.LetPendingEventsRun();
+        FLastReport = FWindow.FClock();
+    }
+    ~TPassProgress() { FWindow.setWindowTitle(ApplicationTitle()); }
+    TPassProgress(const TPassProgress&) = delete;
+    TPassProgress& operator=(const TPassProgress&) = delete;
+
+    // True when more than 500 ms have passed since the last report.
+    bool Due()
+    {
+        const std::int64_t now = FWindow.FClock();
+        if (now - FLastReport <= kProgressIntervalMs)
+            return false;
+        FLastReport = now;
+        return true;
+    }
+
+    void Show(const QString& text)
+    {
+        FWindow.setWindowTitle(text);
+        FWindow.LetPendingEventsRun();
+    }
+
+private:
+    TfmLogViewer& FWindow;
+    std::int64_t FLastReport = 0;
+};
+
+void TfmLogViewer::LetPendingEventsRun()
+{
+    // Input waits until the pass is over; painting, timers and the window system go on.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TfmLogViewer::PassEnded()
+{
+    if (FCloseRequested) {
+        FCloseRequested = false;
+        QTimer::singleShot(0, this, &QWidget::close);
+    }
+}
+
+void TfmLogViewer::ShowFileName()
+{
+    FStatusPanels[5]->setText(FLogFileName);
+}
+
+void TfmLogViewer::ShowFileSize(std::int64_t size)
+{
+    FStatusPanels[3]->setText(QString::number(size));
+}
+
+void TfmLogViewer::ShowMessageCount()
+{
+    FStatusPanels[1]->setText(QStringLiteral("%1\\%2").arg(FMessagesModel->RowCount()).arg(FLogMsgs.size()));
+}
+
+void TfmLogViewer::LoadLogFile()
+{
+    const TPassScope busy(*this);
+    const TWaitCursor wait;
+    ShowFileName();
+    TPassProgress progress(*this, QStringLiteral("Loading from file... "));
+    FLogMsgs = FBLogsMsgs();
+    const auto showCounts = qScopeGuard([this] {
+        ShowFileSize(FParser ? FParser->FileSize() : 0);
+        ShowMessageCount();
+    });
+    // Every view that holds rows of the old index is emptied before the old scanner goes.
+    FDaysModel->Clear();
+    FMessagesModel->SetSource(nullptr, FDescriptor.get());
+    ui->memoLogMessage->clear();
+    ui->memoMsgDescr->clear();
+    LetPendingEventsRun();
+    FParser.reset();
+    ScanLogFile();
+}
+
+void TfmLogViewer::ScanLogFile()
+{
+    FParser = std::make_unique<TFBLogParser>(QFile::encodeName(FLogFileName).toStdString());
+    FParser->SetProgressSink(
+        [this](const std::string& caption) {
+            setWindowTitle(QString::fromLatin1(caption));
+            LetPendingEventsRun();
+        },
+        FClock);
+    FBLogsMsgs msgs;
+    FParser->ScanEntries(msgs);
+    FLogMsgs = std::move(msgs);
+    FMessagesModel->SetSource(FParser.get(), FDescriptor.get());
+}
+
+void TfmLogViewer::CalculateDays()
+{
+    const TPassScope busy(*this);
+    TPassProgress progress(*this, QStringLiteral("Calculating for days... "));
+    FDaysModel->Clear();
+    const std::size_t total = FLogMsgs.size();
+    FDaysModel->SetRows(CountEntriesPerDay(FLogMsgs, [&](std::size_t done) {
+        if (progress.Due())
+            progress.Show(QStringLiteral("Calculating for days...  %1 of %2").arg(done).arg(total));
+    }));
+}
+
+void TfmLogViewer::FillMessageList(double from, double to)
+{
+    const TPassScope busy(*this);
+    const TWaitCursor wait;
+    const double start = StartOfDay(TimestampDate(from));
+    const double end = EndOfDay(TimestampDate(to));
+    FMessagesModel->Clear();
+    {
+        std::vector<FBLogMsg> rows;
+        // The rows go into the list in one reset, and the count follows, however the fill ends.
+        const auto publish = qScopeGuard([&] {
+            FMessagesModel->SetRows(std::move(rows));
+            ShowMessageCount();
+        });
+        TPassProgress progress(*this, QStringLiteral("Preparing for grid... "));
+        ui->memoLogMessage->clear();
+        ui->memoMsgDescr->clear();
+        // Sized once: a list of millions of rows keeps 24 bytes a row, no spare capacity.
+        rows.reserve(static_cast<std::size_t>(std::count_if(
+            FLogMsgs.begin(), FLogMsgs.end(), [&](const FBLogMsg& m) { return InRange(m.DateTime, start, end); })));
+        for (std::size_t i = 0; i < FLogMsgs.size(); ++i) {
+            if (progress.Due())
+                progress.Show(FillProgressText(i, FLogMsgs.size()));
+            if (InRange(FLogMsgs[i].DateTime, start, end))
+                rows.push_back(FLogMsgs[i]);
+        }
+    }
+    ui->btApplyDTFilter->hide();
+}
+
+void TfmLogViewer::cbShowDateFilterChange()
+{
+    if (PassRunning())
+        return;
+    const QDate today = QDate::currentDate();
+    switch (ui->cbShowDateFilter->currentIndex()) {
+    case dfAllRecords:
+        SetPickerDates(QDate(1800, 1, 1), QDate(9999, 12, 31));
+        SetPickersEnabled(false);
+        break;
+    case dfTodayOnly:
+        SetPickerDates(today, today);
+        SetPickersEnabled(false);
+        break;
+    case dfThisWeek: {
+        const QDate monday = today.addDays(1 - today.dayOfWeek());
+        SetPickerDates(monday, monday.addDays(6));
+        SetPickersEnabled(false);
+        break;
+    }
+    case dfThisMonth:
+        SetPickerDates(QDate(today.year(), today.month(), 1), QDate(today.year(), today.month(), today.daysInMonth()));
+        SetPickersEnabled(false);
+        break;
+    case dfCustom:
+        SetPickersEnabled(true);
+        break;
+    default:
+        break;
+    }
+    if (!FLogMsgs.empty())
+        FillMessageList(PickerTimestamp(ui->dtpDFFrom), PickerTimestamp(ui->dtpDFTo));
+}
+
+void TfmLogViewer::btApplyDTFilterClick()
+{
+    if (PassRunning())
+        return;
+    FillMessageList(PickerTimestamp(ui->dtpDFFrom), PickerTimestamp(ui->dtpDFTo));
+}
+
+void TfmLogViewer::dtpDFCustomDateChange()
+{
+    ui->btApplyDTFilter->setVisible(true);
+}
+
+void TfmLogViewer::SetPickerDate(QDateTimeEdit* picker, QDate date)
+{
+    // Only the date changes; the picker keeps its own time of day. Programmatic changes are
+    // not the user's edits, so they do not show "Apply!".
+    QDateTime value = picker->dateTime();
+    value.setDate(date);
+    const QSignalBlocker quiet(picker);
+    picker->setDateTime(value);
+}
+
+void TfmLogViewer::SetPickerDates(QDate from, QDate to)
+{
+    SetPickerDate(ui->dtpDFFrom, from);
+    SetPickerDate(ui->dtpDFTo, to);
+}
+
+void TfmLogViewer::SetPickersEnabled(bool enabled)
+{
+    ui->dtpDFFrom->setEnabled(enabled);
+    ui->dtpDFTo->setEnabled(enabled);
+}
