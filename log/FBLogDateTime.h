@@ -11,8 +11,8 @@ struct FBLogDateParts {
     int Hour = 0, Minute = 0, Second = 0, Millisecond = 0;
 };
 
-// Separators used when a date and time is written into an error message; the viewer sets them
-// from the user's locale.
+// Separators used when a date and time is written into an error message; a program may set them
+// for the user's locale.
 struct FBLogDateTimeSeparators {
     char Date = '/';
     char Time = ':';

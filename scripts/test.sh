@@ -6,6 +6,8 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 jobs=$(nproc 2>/dev/null || echo 2)
+# The window tests need no display.
+export QT_QPA_PLATFORM=offscreen
 
 run_suite() {
   local folder=$1; shift

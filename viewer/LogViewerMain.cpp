@@ -10,6 +10,7 @@
 #include "FBLogFile.h"
 #include "FileChooser.h"
 #include "LogMessagesModel.h"
+#include "LogViewerPasses.h"
 #include "MenuBarStyle.h"
 #include "StateStore.h"
 #include "SupportLink.h"
@@ -64,15 +65,6 @@ std::int64_t SteadyMilliseconds()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-// The first argument that names an existing file, exactly as written.
-QString FileNamedOnCommandLine()
-{
-    const QStringList arguments = QCoreApplication::arguments();
-    for (qsizetype i = 1; i < arguments.size(); ++i)
-        if (FileExists(LocalPath(arguments[i])))
-            return arguments[i];
-    return {};
-}
 
 int CurrentPixelsPerInch(const QWidget* window)
 {
@@ -91,6 +83,22 @@ auto ReadReportingErrors(QWidget* window, Read&& read) -> decltype(read())
         return std::nullopt;
     }
 }
+
+// A status bar panel of a given width (or what its caption needs in the platform's font) that
+// gives way when the window is made narrower, as the panels of a status bar do.
+class TStatusPanel : public QLabel {
+public:
+    TStatusPanel(const QString& text, int width, QWidget* parent) : QLabel(text, parent)
+    {
+        FWidth = std::max(width, QLabel::sizeHint().width() + 4);
+        setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
+    }
+    QSize sizeHint() const override { return {FWidth, QLabel::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+
+private:
+    int FWidth = 0;
+};
 
 // The widest text a column of the days table shows: digits for the numbers, a date, a day name.
 QString SampleDaysText(int field, int characters)
@@ -112,6 +120,14 @@ QString SampleDaysText(int field, int characters)
 }
 
 }  // namespace
+
+QString FirstExistingFileArgument(const QStringList& arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        if (FileExists(LocalPath(arguments[i])))
+            return arguments[i];
+    return {};
+}
 
 TfmLogViewer::TfmLogViewer(QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TfmLogViewer>()), FClock(SteadyMilliseconds)
@@ -160,10 +176,8 @@ void TfmLogViewer::SetupStatusBar()
 {
     for (std::size_t i = 0; i < FStatusPanels.size(); ++i) {
         const StatusPanel& panel = kStatusPanels[i];
-        auto* label = new QLabel(QString::fromLatin1(panel.Text), ui->StatusBar1);
+        auto* label = new TStatusPanel(QString::fromLatin1(panel.Text), panel.Width, ui->StatusBar1);
         label->setObjectName(QStringLiteral("StatusBar1Panel%1").arg(i));
-        // The given width, or what the caption needs in the platform's font.
-        label->setFixedWidth(std::max(panel.Width, label->sizeHint().width() + 4));
         label->setAlignment((panel.Value ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter);
         if (panel.Value)
             label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -238,7 +252,12 @@ int TfmLogViewer::SizeDaysColumns()
 void TfmLogViewer::ConnectControls()
 {
     const auto bind = [this](auto* sender, auto signal, void (TfmLogViewer::*handler)()) {
-        connect(sender, signal, this, [this, handler] { RunCommand(this, [this, handler] { (this->*handler)(); }); });
+        // A command that arrives while a pass lets events run is ignored: the pass is never
+        // disturbed. (Input from the user waits for the pass to end; this catches the rest.)
+        connect(sender, signal, this, [this, handler] {
+            if (!PassRunning())
+                RunCommand(this, [this, handler] { (this->*handler)(); });
+        });
     };
     bind(ui->acFBLogOpen, &QAction::triggered, &TfmLogViewer::acFBLogOpenExecute);
     bind(ui->acGetSupport, &QAction::triggered, &TfmLogViewer::acGetSupportExecute);
@@ -262,7 +281,7 @@ void TfmLogViewer::FormCreate()
     FLogFileName.clear();
     FParser.reset();
 
-    const QString commandLineFile = FileNamedOnCommandLine();
+    const QString commandLineFile = FirstExistingFileArgument(QCoreApplication::arguments());
     try {
         FDescriptor = std::make_unique<TFBLogDescriptor>(LocalPath(CataloguePath()));
     } catch (const std::exception& e) {
@@ -388,8 +407,6 @@ void TfmLogViewer::SetProgressClock(FBLogClock clock)
 
 void TfmLogViewer::acFBLogOpenExecute()
 {
-    if (PassRunning())
-        return;
     const TFileOpenRequest request{
         QStringLiteral("Select Firebird/Interbase log file"),
         QStringLiteral("Known log files (firebird.log interbase.log);;interbase.log (interbase.log);;"
@@ -420,13 +437,12 @@ void TfmLogViewer::acExitExecute()
 
 void TfmLogViewer::miMsgDaysReloadAllClick()
 {
-    if (PassRunning())
-        return;
     RunLoadSequence(false);
 }
 
 void TfmLogViewer::RunLoadSequence(bool fallBackToAllRecords)
 {
+    const TPassScope sequence(*this);
     RunCommand(this, [this, fallBackToAllRecords] {
         LoadLogFile();
         CalculateDays();

@@ -21,6 +21,9 @@ class QDateTimeEdit;
 class TDaysModel;
 class TLogMessagesModel;
 
+// The first argument after the program's name that names an existing file, exactly as written.
+QString FirstExistingFileArgument(const QStringList& arguments);
+
 class TfmLogViewer : public QMainWindow {
     Q_OBJECT
 public:

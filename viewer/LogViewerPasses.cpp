@@ -2,6 +2,7 @@
 // fill, and the progress convention they share.
 
 #include "LogViewerMain.h"
+#include "LogViewerPasses.h"
 
 #include "ui_LogViewerMain.h"
 
@@ -18,8 +19,6 @@
 #include <QTimer>
 
 namespace {
-
-constexpr std::int64_t kProgressIntervalMs = 500;
 
 QString FillProgressText(std::size_t done, std::size_t total)
 {
@@ -39,58 +38,6 @@ bool InRange(double value, double start, double end)
 }
 
 }  // namespace
-
-// Marks a pass as running, so that commands arriving while it lets events run leave it alone;
-// a close asked for meanwhile happens when the outermost pass ends.
-class TPassScope {
-public:
-    explicit TPassScope(TfmLogViewer& window) : FWindow(window) { ++FWindow.FPassDepth; }
-    ~TPassScope()
-    {
-        if (--FWindow.FPassDepth == 0)
-            FWindow.PassEnded();
-    }
-    TPassScope(const TPassScope&) = delete;
-    TPassScope& operator=(const TPassScope&) = delete;
-
-private:
-    TfmLogViewer& FWindow;
-};
-
-// The caption of a pass: its start text, a progress text at most every 500 ms with pending
-// events let run, and the title again when the pass ends, however it ends.
-class TPassProgress {
-public:
-    TPassProgress(TfmLogViewer& window, const QString& startText) : FWindow(window)
-    {
-        FWindow.setWindowTitle(startText);
-        FWindow.LetPendingEventsRun();
-        FLastReport = FWindow.FClock();
-    }
-    ~TPassProgress() { FWindow.setWindowTitle(ApplicationTitle()); }
-    TPassProgress(const TPassProgress&) = delete;
-    TPassProgress& operator=(const TPassProgress&) = delete;
-
-    // True when more than 500 ms have passed since the last report.
-    bool Due()
-    {
-        const std::int64_t now = FWindow.FClock();
-        if (now - FLastReport <= kProgressIntervalMs)
-            return false;
-        FLastReport = now;
-        return true;
-    }
-
-    void Show(const QString& text)
-    {
-        FWindow.setWindowTitle(text);
-        FWindow.LetPendingEventsRun();
-    }
-
-private:
-    TfmLogViewer& FWindow;
-    std::int64_t FLastReport = 0;
-};
 
 void TfmLogViewer::LetPendingEventsRun()
 {
@@ -201,8 +148,6 @@ void TfmLogViewer::FillMessageList(double from, double to)
 
 void TfmLogViewer::cbShowDateFilterChange()
 {
-    if (PassRunning())
-        return;
     const QDate today = QDate::currentDate();
     switch (ui->cbShowDateFilter->currentIndex()) {
     case dfAllRecords:
@@ -235,8 +180,6 @@ void TfmLogViewer::cbShowDateFilterChange()
 
 void TfmLogViewer::btApplyDTFilterClick()
 {
-    if (PassRunning())
-        return;
     FillMessageList(PickerTimestamp(ui->dtpDFFrom), PickerTimestamp(ui->dtpDFTo));
 }
 
