@@ -3,7 +3,11 @@
 #include "FBLogDateTime.h"
 #include "Timestamps.h"
 
+#include <QColor>
 #include <QLocale>
+
+#include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -56,7 +60,56 @@ void TDaysModel::SetRows(std::vector<TDayRow> rows)
 {
     beginResetModel();
     FRows = std::move(rows);
+    ApplySortOrder();
     endResetModel();
+}
+
+int TDaysModel::LastAddedRow() const
+{
+    if (FRows.empty())
+        return -1;
+    return static_cast<int>(std::find(FOrder.begin(), FOrder.end(), FRows.size() - 1) - FOrder.begin());
+}
+
+void TDaysModel::SetSortOrder(int field, Qt::SortOrder order)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    const std::vector<std::size_t> before = FOrder;
+    FSortField = field;
+    FSortOrder = order;
+    ApplySortOrder();
+    // Keep the current and selected rows on the same days.
+    std::vector<int> newPosition(FOrder.size());
+    for (std::size_t position = 0; position < FOrder.size(); ++position)
+        newPosition[FOrder[position]] = static_cast<int>(position);
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    for (const QModelIndex& index : from)
+        to << this->index(newPosition[before[static_cast<std::size_t>(index.row())]], index.column());
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+void TDaysModel::ApplySortOrder()
+{
+    FOrder.resize(FRows.size());
+    std::iota(FOrder.begin(), FOrder.end(), std::size_t{0});
+    if (FSortField < 0)
+        return;
+    const auto less = [this](std::size_t a, std::size_t b) {
+        const TDayRow& x = FRows[a];
+        const TDayRow& y = FRows[b];
+        switch (FSortField) {
+        case FieldNo: return x.No < y.No;
+        case FieldEvDate: return x.EvDate < y.EvDate;
+        case FieldDow: return x.Dow < y.Dow;  // by its characters, not by weekday
+        default: return x.EvCount < y.EvCount;
+        }
+    };
+    if (FSortOrder == Qt::AscendingOrder)
+        std::stable_sort(FOrder.begin(), FOrder.end(), less);
+    else
+        std::stable_sort(FOrder.begin(), FOrder.end(), [&](std::size_t a, std::size_t b) { return less(b, a); });
 }
 
 void TDaysModel::Clear()
@@ -76,10 +129,17 @@ int TDaysModel::columnCount(const QModelIndex& parent) const
 
 QVariant TDaysModel::data(const QModelIndex& index, int role) const
 {
-    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid) ||
-        role != Qt::DisplayRole)
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const TDayRow& row = Row(index.row());
+    if (index.column() == FieldDow && (role == Qt::ForegroundRole || role == Qt::BackgroundRole)) {
+        // Weekends stand out: the day name in red on white. The error row's date 0 is a Saturday.
+        if (role == Qt::BackgroundRole)
+            return QColor(255, 255, 255);
+        return DayOfWeek(row.EvDate) >= 6 ? QColor(204, 0, 0) : QColor(0, 0, 0);
+    }
+    if (role != Qt::DisplayRole)
+        return {};
     switch (index.column()) {
     case FieldNo: return row.No;
     case FieldEvDate: return QLocale().toString(TimestampDate(row.EvDate), QLocale::ShortFormat);

@@ -26,8 +26,15 @@ public:
 
     void SetRows(std::vector<TDayRow> rows);
     void Clear();
-    const TDayRow& Row(int row) const { return FRows[static_cast<std::size_t>(row)]; }
+    // The row shown at this position (in the sort order when one is chosen).
+    const TDayRow& Row(int row) const { return FRows[FOrder[static_cast<std::size_t>(row)]]; }
     int RowCount() const { return static_cast<int>(FRows.size()); }
+    // Where the row added last stands, or -1 when there are no rows.
+    int LastAddedRow() const;
+
+    // Shows the rows ordered by a field from now on, also after the rows are replaced; rows of
+    // equal values keep the order they were added in.
+    void SetSortOrder(int field, Qt::SortOrder order);
 
     // Field names as the table knows them: NO, EVDATE, DOW, EVCOUNT.
     static QString FieldName(int field);
@@ -38,7 +45,12 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    void ApplySortOrder();
+
     std::vector<TDayRow> FRows;
+    std::vector<std::size_t> FOrder;
+    int FSortField = -1;
+    Qt::SortOrder FSortOrder = Qt::AscendingOrder;
 };
 
 // One row per run of same-day entries of the index, then the error row when some entries

@@ -4,7 +4,13 @@
 #include "Timestamps.h"
 #include "uFBLogDescriptor.h"
 
+#include <QCollator>
+#include <QFont>
 #include <QLocale>
+
+#include <algorithm>
+#include <numeric>
+#include <unordered_map>
 
 namespace {
 
@@ -62,22 +68,111 @@ std::string TLogMessagesModel::EntryText(int row) const
     return FParser ? FParser->ReadEntryText(msg.Offset, msg.Length) : std::string();
 }
 
+std::optional<std::string> TLogMessagesModel::PartText(int row, int column) const
+{
+    const FBLogMsg& msg = Row(row);
+    if (FParser == nullptr || FDescriptor == nullptr)
+        return std::nullopt;
+    // A view of the bytes: the text is cut out once, by the extraction.
+    const std::string_view entry = FParser->ViewRange(msg.Offset, msg.Offset + msg.Length);
+    try {
+        return CollapseBlanks(column == ColumnSource ? FDescriptor->ExtractSource(entry)
+                                                     : FDescriptor->ExtractMessage(entry));
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
 QString TLogMessagesModel::SourceText(int row) const
 {
-    try {
-        return QString::fromLocal8Bit(CollapseBlanks(FDescriptor->ExtractSource(EntryText(row))));
-    } catch (const std::exception&) {
-        return QStringLiteral("unknown");
-    }
+    const std::optional<std::string> text = PartText(row, ColumnSource);
+    return text ? QString::fromLocal8Bit(*text) : QStringLiteral("unknown");
 }
 
 QString TLogMessagesModel::MessageText(int row) const
 {
-    try {
-        return QString::fromLocal8Bit(CollapseBlanks(FDescriptor->ExtractMessage(EntryText(row))));
-    } catch (const std::exception&) {
-        return QStringLiteral("error while parsing");
+    const std::optional<std::string> text = PartText(row, ColumnMessage);
+    return text ? QString::fromLocal8Bit(*text) : QStringLiteral("error while parsing");
+}
+
+bool TLogMessagesModel::IsClientEntry(int row) const
+{
+    return CellText(row, ColumnSource).contains(QLatin1String("client"), Qt::CaseInsensitive);
+}
+
+std::vector<int> TLogMessagesModel::TextRanks(int column) const
+{
+    // Each distinct text is collated once: a log repeats the same sources and messages
+    // over and over. Rows get the rank of their text (equal texts, equal ranks; -1 without).
+    std::unordered_map<std::string, int> distinct;
+    std::vector<int> textOfRow(FRows.size(), -1);
+    for (int row = 0; row < RowCount(); ++row)
+        if (std::optional<std::string> text = PartText(row, column))
+            textOfRow[static_cast<std::size_t>(row)] =
+                distinct.try_emplace(std::move(*text), static_cast<int>(distinct.size())).first->second;
+
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<QCollatorSortKey> keys(distinct.size(), collator.sortKey(QString()));
+    for (const auto& [text, id] : distinct)
+        keys[static_cast<std::size_t>(id)] = collator.sortKey(QString::fromLocal8Bit(text));
+    distinct.clear();
+
+    std::vector<int> byKey(keys.size());
+    std::iota(byKey.begin(), byKey.end(), 0);
+    std::sort(byKey.begin(), byKey.end(), [&](int a, int b) { return keys[a].compare(keys[b]) < 0; });
+    std::vector<int> rankOfText(keys.size());
+    for (std::size_t i = 0, rank = 0; i < byKey.size(); ++i) {
+        if (i > 0 && keys[byKey[i - 1]].compare(keys[byKey[i]]) != 0)
+            ++rank;
+        rankOfText[static_cast<std::size_t>(byKey[i])] = static_cast<int>(rank);
     }
+    for (int& text : textOfRow)
+        if (text >= 0)
+            text = rankOfText[static_cast<std::size_t>(text)];
+    return textOfRow;
+}
+
+void TLogMessagesModel::Sort(int column, Qt::SortOrder order)
+{
+    if (column != ColumnTime && column != ColumnSource && column != ColumnMessage)
+        return;
+    std::vector<std::size_t> rows(FRows.size());
+    std::iota(rows.begin(), rows.end(), std::size_t{0});
+    const auto sortBy = [&](const auto& key) {
+        if (order == Qt::AscendingOrder)
+            std::stable_sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) { return key[a] < key[b]; });
+        else
+            std::stable_sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) { return key[a] > key[b]; });
+    };
+    if (column == ColumnTime) {
+        std::vector<double> times(FRows.size());
+        std::transform(FRows.begin(), FRows.end(), times.begin(), [](const FBLogMsg& m) { return m.DateTime; });
+        sortBy(times);
+    } else {
+        sortBy(TextRanks(column));
+    }
+    Reorder(rows);
+}
+
+void TLogMessagesModel::Reorder(const std::vector<std::size_t>& order)
+{
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRowOf(FRows.size());
+    std::vector<FBLogMsg> sorted;
+    sorted.reserve(FRows.size());
+    for (std::size_t position = 0; position < order.size(); ++position) {
+        sorted.push_back(FRows[order[position]]);
+        newRowOf[order[position]] = static_cast<int>(position);
+    }
+    FRows = std::move(sorted);
+    // Selected rows stay selected where they now stand.
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    for (const QModelIndex& index : before)
+        after << this->index(newRowOf[static_cast<std::size_t>(index.row())], index.column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 QString TLogMessagesModel::CellText(int row, int column) const
@@ -109,6 +204,16 @@ QVariant TLogMessagesModel::data(const QModelIndex& index, int role) const
         return {};
     switch (role) {
     case Qt::DisplayRole: return CellText(index.row(), index.column());
+    case Qt::ToolTipRole:
+        return QString::fromLatin1(kCaptions[index.column()]) + QStringLiteral(":\n") +
+               CellText(index.row(), index.column());
+    case Qt::FontRole:
+        if (index.column() == ColumnSource && IsClientEntry(index.row())) {
+            QFont italic;
+            italic.setItalic(true);
+            return italic;
+        }
+        return {};
     default: return {};
     }
 }

@@ -7,6 +7,8 @@
 
 #include <QAbstractTableModel>
 
+#include <optional>
+#include <string>
 #include <vector>
 
 class TFBLogDescriptor;
@@ -31,6 +33,14 @@ public:
     // The entry's bytes as the file holds them.
     std::string EntryText(int row) const;
     QString CellText(int row, int column) const;
+    // True when the row's source cell names a client (in any letter case).
+    bool IsClientEntry(int row) const;
+
+    // Sorts the rows by a column, stable: rows that compare equal keep their order. "Time"
+    // compares the timestamps, "Source" and "Message" their texts by the user's locale without
+    // regard to case; rows whose part cannot be extracted come first in ascending order and
+    // last in descending. "No" does not sort.
+    void Sort(int column, Qt::SortOrder order);
 
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
@@ -40,6 +50,10 @@ public:
 private:
     QString SourceText(int row) const;
     QString MessageText(int row) const;
+    // The collapsed source or message of a row, or nothing when it cannot be extracted.
+    std::optional<std::string> PartText(int row, int column) const;
+    std::vector<int> TextRanks(int column) const;
+    void Reorder(const std::vector<std::size_t>& order);
 
     std::vector<FBLogMsg> FRows;
     const TFBLogParser* FParser = nullptr;

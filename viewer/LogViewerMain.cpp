@@ -251,28 +251,16 @@ int TfmLogViewer::SizeDaysColumns()
 
 void TfmLogViewer::ConnectControls()
 {
-    const auto bind = [this](auto* sender, auto signal, void (TfmLogViewer::*handler)()) {
-        // A command that arrives while a pass lets events run is ignored: the pass is never
-        // disturbed. (Input from the user waits for the pass to end; this catches the rest.)
-        connect(sender, signal, this, [this, handler] {
-            if (!PassRunning())
-                RunCommand(this, [this, handler] { (this->*handler)(); });
-        });
-    };
-    bind(ui->acFBLogOpen, &QAction::triggered, &TfmLogViewer::acFBLogOpenExecute);
-    bind(ui->acGetSupport, &QAction::triggered, &TfmLogViewer::acGetSupportExecute);
-    bind(ui->About, &QAction::triggered, &TfmLogViewer::AboutExecute);
-    bind(ui->acExit, &QAction::triggered, &TfmLogViewer::acExitExecute);
-    bind(ui->cbShowDateFilter, &QComboBox::activated, &TfmLogViewer::cbShowDateFilterChange);
-    bind(ui->btApplyDTFilter, &QPushButton::clicked, &TfmLogViewer::btApplyDTFilterClick);
-    bind(ui->dtpDFFrom, &QDateTimeEdit::dateTimeChanged, &TfmLogViewer::dtpDFCustomDateChange);
-    bind(ui->dtpDFTo, &QDateTimeEdit::dateTimeChanged, &TfmLogViewer::dtpDFCustomDateChange);
-    bind(ui->miMsgDaysReloadAll, &QAction::triggered, &TfmLogViewer::miMsgDaysReloadAllClick);
-
-    connect(ui->dbgDays, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { pmMsgDays->popup(ui->dbgDays->viewport()->mapToGlobal(at)); });
-    connect(ui->VirtualStringTree1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { pmvstLogs->popup(ui->VirtualStringTree1->viewport()->mapToGlobal(at)); });
+    connect(ui->acFBLogOpen, &QAction::triggered, this, Guarded(&TfmLogViewer::acFBLogOpenExecute));
+    connect(ui->acGetSupport, &QAction::triggered, this, Guarded(&TfmLogViewer::acGetSupportExecute));
+    connect(ui->About, &QAction::triggered, this, Guarded(&TfmLogViewer::AboutExecute));
+    connect(ui->acExit, &QAction::triggered, this, Guarded(&TfmLogViewer::acExitExecute));
+    connect(ui->cbShowDateFilter, &QComboBox::activated, this, Guarded(&TfmLogViewer::cbShowDateFilterChange));
+    connect(ui->btApplyDTFilter, &QPushButton::clicked, this, Guarded(&TfmLogViewer::btApplyDTFilterClick));
+    connect(ui->dtpDFFrom, &QDateTimeEdit::dateTimeChanged, this, Guarded(&TfmLogViewer::dtpDFCustomDateChange));
+    connect(ui->dtpDFTo, &QDateTimeEdit::dateTimeChanged, this, Guarded(&TfmLogViewer::dtpDFCustomDateChange));
+    connect(ui->miMsgDaysReloadAll, &QAction::triggered, this, Guarded(&TfmLogViewer::miMsgDaysReloadAllClick));
+    ConnectViews();
 }
 
 void TfmLogViewer::FormCreate()

@@ -2,6 +2,7 @@
 // The main window: the message list with its text and description panes, the days table,
 // the date filter, the status bar, and the passes that load a log and fill the views.
 
+#include "ErrorDisplay.h"
 #include "LayoutStore.h"
 #include "uFBLogDescriptor.h"
 #include "uFBLogParser.h"
@@ -11,6 +12,8 @@
 
 #include <array>
 #include <memory>
+#include <optional>
+#include <utility>
 
 namespace Ui {
 class TfmLogViewer;
@@ -23,6 +26,10 @@ class TLogMessagesModel;
 
 // The first argument after the program's name that names an existing file, exactly as written.
 QString FirstExistingFileArgument(const QStringList& arguments);
+
+// The dates a computed choice of the date filter stands for, from the given day; nothing for
+// "Custom " (the pickers stay as they are) or no choice.
+std::optional<std::pair<QDate, QDate>> DateFilterRange(int choice, QDate today);
 
 class TfmLogViewer : public QMainWindow {
     Q_OBJECT
@@ -66,10 +73,25 @@ public:
     void btApplyDTFilterClick();
     void dtpDFCustomDateChange();
 
-    // The days table's popup menu.
+    // The days table: its popup menu, title clicks, double click and Enter.
     void miMsgDaysReloadAllClick();
+    void miMsgDaysShowOnlyThisDayClick();
+    void pmMsgDaysPopup();
+    void dbgDaysTitleBtnClick(int column);
+    void dbgDaysDblClick();
+    void dbgDaysKeyPress(int key);
+    // True while the chosen day stays highlighted with the focus elsewhere.
+    bool DaysAlwaysShowSelection() const { return FDaysAlwaysShowSelection; }
+
+    // The message list: header clicks, the selection and its popup menu.
+    void VirtualStringTree1HeaderClick(int column);
+    void VirtualStringTree1Change();
+    void pmvstLogsPopup();
+    void mivstShowThisDateOnlyClick();
+    void mivstShowAllLogClick();
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -99,6 +121,23 @@ private:
     void SetPickersEnabled(bool enabled);
     double PickerTimestamp(const QDateTimeEdit* picker) const;
 
+    void ConnectViews();
+    // A handler for a signal: a command that arrives while a pass lets events run is ignored,
+    // so the pass is never disturbed (input from the user waits for the pass to end; this
+    // catches the rest), and its errors go to the error display.
+    template <typename... Args>
+    auto Guarded(void (TfmLogViewer::*handler)(Args...))
+    {
+        return [this, handler](Args... arguments) {
+            if (!PassRunning())
+                RunCommand(this, [&] { (this->*handler)(arguments...); });
+        };
+    }
+    int SelectedListRow() const;
+    int CurrentDaysRow() const;
+    void ShowOnlyDay(double dateTime);
+    void SetDaysAlwaysShowSelection(bool on);
+
     void RestoreLayout();
     void StoreLayout();
     void LetPendingEventsRun();
@@ -123,4 +162,13 @@ private:
     int FPassDepth = 0;
     bool FCloseRequested = false;
     FBLogClock FClock;
+
+    // The list's sort direction flips on every header click; the first click sorts descending.
+    Qt::SortOrder FListSortOrder = Qt::AscendingOrder;
+    // The days table's sort mark: a click on a new title marks it "up" (descending), a further
+    // click on the same title flips between "up" and "down" (ascending).
+    enum class TSortMarker { None, Up, Down };
+    int FDaysSortColumn = -1;
+    TSortMarker FDaysSortMarker = TSortMarker::None;
+    bool FDaysAlwaysShowSelection = false;
 };

@@ -114,11 +114,15 @@ void TfmLogViewer::CalculateDays()
         if (progress.Due())
             progress.Show(QStringLiteral("Calculating for days...  %1 of %2").arg(done).arg(total));
     }));
+    // The row added last becomes the current one.
+    if (const int last = FDaysModel->LastAddedRow(); last >= 0)
+        ui->dbgDays->setCurrentIndex(FDaysModel->index(last, 0));
 }
 
 void TfmLogViewer::FillMessageList(double from, double to)
 {
     const TPassScope busy(*this);
+    SetDaysAlwaysShowSelection(false);
     const TWaitCursor wait;
     const double start = StartOfDay(TimestampDate(from));
     const double end = EndOfDay(TimestampDate(to));
@@ -146,33 +150,30 @@ void TfmLogViewer::FillMessageList(double from, double to)
     ui->btApplyDTFilter->hide();
 }
 
+std::optional<std::pair<QDate, QDate>> DateFilterRange(int choice, QDate today)
+{
+    switch (choice) {
+    case TfmLogViewer::dfAllRecords: return std::pair{QDate(1800, 1, 1), QDate(9999, 12, 31)};
+    case TfmLogViewer::dfTodayOnly: return std::pair{today, today};
+    case TfmLogViewer::dfThisWeek: {
+        // Monday to Sunday, whatever the locale names as the first day of the week.
+        const QDate monday = today.addDays(1 - today.dayOfWeek());
+        return std::pair{monday, monday.addDays(6)};
+    }
+    case TfmLogViewer::dfThisMonth:
+        return std::pair{QDate(today.year(), today.month(), 1), QDate(today.year(), today.month(), today.daysInMonth())};
+    default: return std::nullopt;
+    }
+}
+
 void TfmLogViewer::cbShowDateFilterChange()
 {
-    const QDate today = QDate::currentDate();
-    switch (ui->cbShowDateFilter->currentIndex()) {
-    case dfAllRecords:
-        SetPickerDates(QDate(1800, 1, 1), QDate(9999, 12, 31));
+    const int choice = ui->cbShowDateFilter->currentIndex();
+    if (const auto range = DateFilterRange(choice, QDate::currentDate())) {
+        SetPickerDates(range->first, range->second);
         SetPickersEnabled(false);
-        break;
-    case dfTodayOnly:
-        SetPickerDates(today, today);
-        SetPickersEnabled(false);
-        break;
-    case dfThisWeek: {
-        const QDate monday = today.addDays(1 - today.dayOfWeek());
-        SetPickerDates(monday, monday.addDays(6));
-        SetPickersEnabled(false);
-        break;
-    }
-    case dfThisMonth:
-        SetPickerDates(QDate(today.year(), today.month(), 1), QDate(today.year(), today.month(), today.daysInMonth()));
-        SetPickersEnabled(false);
-        break;
-    case dfCustom:
+    } else if (choice == dfCustom) {
         SetPickersEnabled(true);
-        break;
-    default:
-        break;
     }
     if (!FLogMsgs.empty())
         FillMessageList(PickerTimestamp(ui->dtpDFFrom), PickerTimestamp(ui->dtpDFTo));

@@ -3,10 +3,12 @@
 // display and the file chooser replaced by recorders, and helpers to write logs and to drive
 // the window as a user would.
 
+#include "../QtPrinters.h"
 #include "ErrorDisplay.h"
 #include "FBLogSampleGenerator.h"
 #include "FileChooser.h"
 #include "LayoutStore.h"
+#include "LogMessagesModel.h"
 #include "LogViewerMain.h"
 #include "TempFolder.h"
 
@@ -14,10 +16,13 @@
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QFile>
+#include <QLocale>
 #include <QSettings>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <vector>
 
 class ViewerTest : public ::testing::Test {
 protected:
@@ -70,6 +75,47 @@ protected:
         options.MeanSecondsBetween = 900;
         FExpected = GenerateSampleLog(options);
         return QString::fromStdString(FFolder.Write(name, FExpected.Bytes));
+    }
+
+    struct TestEntry {
+        QDateTime Time;  // an invalid time writes an entry without any TAB
+        QString Source = QStringLiteral("DBHOST (Server)");
+        QString Message = QStringLiteral("INET/inet_error: read errno = 10054");
+    };
+
+    // A log of the given entries, written as a Firebird 2.5 server on Linux writes them.
+    QString WriteEntries(const std::string& name, const std::vector<TestEntry>& entries)
+    {
+        QByteArray bytes;
+        for (const TestEntry& entry : entries) {
+            bytes += "\n";
+            if (entry.Time.isValid())
+                bytes += (entry.Source + QLatin1Char('\t') +
+                          QLocale::c().toString(entry.Time, QStringLiteral("ddd MMM dd hh:mm:ss yyyy")))
+                             .toUtf8();
+            else
+                bytes += entry.Source.toUtf8() + "\n" + entry.Message.toUtf8() + "\n\n";
+            if (entry.Time.isValid())
+                bytes += "\n\t" + entry.Message.toUtf8() + "\n\n";
+        }
+        return QString::fromStdString(FFolder.Write(name, std::string_view(bytes.constData(), bytes.size())));
+    }
+
+    // Opens the log through "&Open..." as a user would.
+    void Open(TfmLogViewer& window, const QString& path)
+    {
+        FNextChoice = path;
+        Trigger(window, "acFBLogOpen");
+    }
+
+    // The texts of one column of the message list, top to bottom.
+    static QStringList ColumnTexts(TfmLogViewer& window, int column)
+    {
+        QStringList texts;
+        const QAbstractItemModel* model = window.MessagesModel();
+        for (int row = 0; row < model->rowCount(); ++row)
+            texts << model->index(row, column).data().toString();
+        return texts;
     }
 
     // Shows the window and lets its first activation (the first load) happen.
