@@ -234,24 +234,38 @@ double TFBLogDescriptor::TryExtractDateTime(std::string_view text) noexcept
     return parsed.Outcome == HeaderDateOutcome::Ok ? parsed.Value : 0.0;
 }
 
-std::string TFBLogDescriptor::ExtractSource(std::string_view text) const
+std::optional<std::string_view> TFBLogDescriptor::SourcePart(std::string_view text) noexcept
 {
     const std::size_t tab = text.find(kTab);
     if (tab == std::string_view::npos)
-        throw EFBLogWrongMessageFmt(
-            QuotedEntry("FBLogDescriptor: Can't extract the source-part from string ", text));
-    return Trim(text.substr(0, tab));
+        return std::nullopt;
+    return TrimView(text.substr(0, tab));
 }
 
-std::string TFBLogDescriptor::ExtractMessage(std::string_view text) const
+std::optional<std::string_view> TFBLogDescriptor::MessagePart(std::string_view text) noexcept
 {
     const std::size_t first = text.find(kTab);
     const std::size_t second =
         first == std::string_view::npos ? std::string_view::npos : text.find(kTab, first + 1);
     if (second == std::string_view::npos)
-        throw EFBLogWrongMessageFmt(
-            QuotedEntry("FBLogDescriptor: Can't extract the message-part from string ", text));
-    return Trim(text.substr(second));
+        return std::nullopt;
+    return TrimView(text.substr(second));
+}
+
+std::string TFBLogDescriptor::ExtractSource(std::string_view text) const
+{
+    if (const auto source = SourcePart(text))
+        return std::string(*source);
+    throw EFBLogWrongMessageFmt(
+        QuotedEntry("FBLogDescriptor: Can't extract the source-part from string ", text));
+}
+
+std::string TFBLogDescriptor::ExtractMessage(std::string_view text) const
+{
+    if (const auto message = MessagePart(text))
+        return std::string(*message);
+    throw EFBLogWrongMessageFmt(
+        QuotedEntry("FBLogDescriptor: Can't extract the message-part from string ", text));
 }
 
 std::string TFBLogDescriptor::FindDescription(std::string_view text, bool skipClientEntries) const

@@ -4,6 +4,7 @@
 // catalogue name it is a pure header-grammar object.
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -51,6 +52,10 @@ public:
     std::string ExtractSource(std::string_view text) const;
     // The trimmed text from the second TAB on; inner line breaks stay.
     std::string ExtractMessage(std::string_view text) const;
+    // The same parts as views into the text, without copying; nothing where the Extract
+    // operations raise.
+    static std::optional<std::string_view> SourcePart(std::string_view text) noexcept;
+    static std::optional<std::string_view> MessagePart(std::string_view text) noexcept;
 
     // The description of the first catalogue row whose match text occurs in the entry text,
     // or "" when none does (or, with skipClientEntries, when the entry is a client's).

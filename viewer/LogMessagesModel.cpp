@@ -1,5 +1,6 @@
 #include "LogMessagesModel.h"
 
+#include "AsciiCollationKeys.h"
 #include "FBLogText.h"
 #include "Timestamps.h"
 #include "uFBLogDescriptor.h"
@@ -68,19 +69,19 @@ std::string TLogMessagesModel::EntryText(int row) const
     return FParser ? FParser->ReadEntryText(msg.Offset, msg.Length) : std::string();
 }
 
-std::optional<std::string> TLogMessagesModel::PartText(int row, int column) const
+std::optional<std::string_view> TLogMessagesModel::PartView(int row, int column) const
 {
     const FBLogMsg& msg = Row(row);
-    if (FParser == nullptr || FDescriptor == nullptr)
+    if (FParser == nullptr)
         return std::nullopt;
-    // A view of the bytes: the text is cut out once, by the extraction.
     const std::string_view entry = FParser->ViewRange(msg.Offset, msg.Offset + msg.Length);
-    try {
-        return CollapseBlanks(column == ColumnSource ? FDescriptor->ExtractSource(entry)
-                                                     : FDescriptor->ExtractMessage(entry));
-    } catch (const std::exception&) {
-        return std::nullopt;
-    }
+    return column == ColumnSource ? TFBLogDescriptor::SourcePart(entry) : TFBLogDescriptor::MessagePart(entry);
+}
+
+std::optional<std::string> TLogMessagesModel::PartText(int row, int column) const
+{
+    const std::optional<std::string_view> part = PartView(row, column);
+    return part ? std::optional<std::string>(CollapseBlanks(*part)) : std::nullopt;
 }
 
 QString TLogMessagesModel::SourceText(int row) const
@@ -102,8 +103,111 @@ bool TLogMessagesModel::IsClientEntry(int row) const
 
 std::vector<int> TLogMessagesModel::TextRanks(int column) const
 {
-    // Each distinct text is collated once: a log repeats the same sources and messages
-    // over and over. Rows get the rank of their text (equal texts, equal ranks; -1 without).
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    if (std::optional<std::vector<int>> ranks = TextRanksByAsciiKeys(column, collator))
+        return std::move(*ranks);
+    return TextRanksBySortKeys(column, collator);
+}
+
+namespace {
+
+// A row during the sort by ASCII keys: the next 16 bytes of its key, and where the rest begins.
+struct TKeyedRow {
+    std::uint64_t High;
+    std::uint64_t Low;
+    TAsciiCollationKeys::Cursor Rest;
+    std::uint32_t Row;
+
+    bool SameBytes(const TKeyedRow& other) const { return High == other.High && Low == other.Low; }
+    bool KeyEnded() const { return (Low & 0xff) == 0; }
+};
+
+// Asks for the text the next row will read, while this row's is read.
+inline void Prefetch(const char* address)
+{
+#if defined(__GNUC__)
+    __builtin_prefetch(address);
+#else
+    (void)address;
+#endif
+}
+
+bool ReadNextBytes(TKeyedRow* first, TKeyedRow* last, const TAsciiCollationKeys& keys, bool& allEqual)
+{
+    allEqual = true;
+    for (TKeyedRow* row = first; row != last; ++row) {
+        if (row + 8 < last)
+            Prefetch(row[8].Rest.Pos);
+        if (!keys.NextKeyBytes(row->Rest, row->High) || !keys.NextKeyBytes(row->Rest, row->Low))
+            return false;
+        allEqual = allEqual && row->SameBytes(*first);
+    }
+    return true;
+}
+
+// Sorts the rows by their keys, 16 bytes a round: each round reads the next bytes of the rows
+// that are still tied, so the long common beginnings of log messages cost one pass each instead
+// of being compared again and again. Tied rows get one rank, in key order.
+bool RankByKeys(TKeyedRow* first, TKeyedRow* last, const TAsciiCollationKeys& keys, int& rank, std::vector<int>& rankOfRow)
+{
+    // Where all rows still share the next bytes (a common beginning), read on before sorting.
+    bool allEqual = true;
+    do {
+        if (!ReadNextBytes(first, last, keys, allEqual))
+            return false;
+    } while (allEqual && !first->KeyEnded() && last - first > 1);
+    if (!allEqual)
+        std::sort(first, last, [](const TKeyedRow& a, const TKeyedRow& b) {
+            return a.High < b.High || (a.High == b.High && a.Low < b.Low);
+        });
+    for (TKeyedRow* run = first; run != last;) {
+        TKeyedRow* end = run + 1;
+        while (end != last && end->SameBytes(*run))
+            ++end;
+        if (end - run == 1 || run->KeyEnded()) {
+            ++rank;
+            for (TKeyedRow* row = run; row != end; ++row)
+                rankOfRow[row->Row] = rank;
+        } else if (!RankByKeys(run, end, keys, rank, rankOfRow)) {
+            return false;
+        }
+        run = end;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::vector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int column, const QCollator& collator) const
+{
+    const TAsciiCollationKeys ascii(collator);
+    if (!ascii.Usable())
+        return std::nullopt;
+    std::vector<TKeyedRow> rows;
+    rows.reserve(FRows.size());
+    for (std::size_t row = 0; row < FRows.size(); ++row)
+        if (const std::optional<std::string_view> part = PartView(static_cast<int>(row), column))
+            rows.push_back({0, 0, {part->data(), part->data() + part->size()}, static_cast<std::uint32_t>(row)});
+
+    // The keys stand in for the collator only where they agree with it on the log's own texts.
+    constexpr std::size_t kSamples = 2000;
+    std::vector<std::string> samples;
+    for (std::size_t i = 0; i < rows.size(); i += std::max<std::size_t>(1, rows.size() / kSamples))
+        samples.push_back(*PartText(static_cast<int>(rows[i].Row), column));
+    if (!ascii.AgreesWith(samples))
+        return std::nullopt;
+
+    std::vector<int> rankOfRow(FRows.size(), -1);
+    int rank = -1;
+    if (!RankByKeys(rows.data(), rows.data() + rows.size(), ascii, rank, rankOfRow))
+        return std::nullopt;
+    return rankOfRow;
+}
+
+std::vector<int> TLogMessagesModel::TextRanksBySortKeys(int column, const QCollator& collator) const
+{
+    // Texts in a log repeat: each distinct text is collated once.
     std::unordered_map<std::string, int> distinct;
     std::vector<int> textOfRow(FRows.size(), -1);
     for (int row = 0; row < RowCount(); ++row)
@@ -111,8 +215,6 @@ std::vector<int> TLogMessagesModel::TextRanks(int column) const
             textOfRow[static_cast<std::size_t>(row)] =
                 distinct.try_emplace(std::move(*text), static_cast<int>(distinct.size())).first->second;
 
-    QCollator collator{QLocale()};
-    collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::vector<QCollatorSortKey> keys(distinct.size(), collator.sortKey(QString()));
     for (const auto& [text, id] : distinct)
         keys[static_cast<std::size_t>(id)] = collator.sortKey(QString::fromLocal8Bit(text));

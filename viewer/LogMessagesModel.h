@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+class QCollator;
 class TFBLogDescriptor;
 
 class TLogMessagesModel : public QAbstractTableModel {
@@ -50,9 +51,15 @@ public:
 private:
     QString SourceText(int row) const;
     QString MessageText(int row) const;
-    // The collapsed source or message of a row, or nothing when it cannot be extracted.
+    // The source or message of a row, trimmed (a view) or collapsed (a copy); nothing when it
+    // cannot be extracted.
+    std::optional<std::string_view> PartView(int row, int column) const;
     std::optional<std::string> PartText(int row, int column) const;
+    // Each row's rank in the collated order of its texts (equal texts, equal ranks; -1 for a row
+    // without text).
     std::vector<int> TextRanks(int column) const;
+    std::optional<std::vector<int>> TextRanksByAsciiKeys(int column, const QCollator& collator) const;
+    std::vector<int> TextRanksBySortKeys(int column, const QCollator& collator) const;
     void Reorder(const std::vector<std::size_t>& order);
 
     std::vector<FBLogMsg> FRows;

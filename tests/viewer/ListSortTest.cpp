@@ -1,0 +1,158 @@
+// Sorting the message list by its text columns must give exactly the order of the locale's
+// case-insensitive comparison, whichever way the sort gets there.
+
+#include "AsciiCollationKeys.h"
+#include "FBLogSampleGenerator.h"
+#include "FBLogText.h"
+#include "LogMessagesModel.h"
+#include "TempFolder.h"
+#include "uFBLogDescriptor.h"
+
+#include <QCollator>
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+#include <numeric>
+#include <random>
+
+namespace {
+
+QCollator CaseInsensitive(const QLocale& locale)
+{
+    QCollator collator(locale);
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    return collator;
+}
+
+std::string RandomText(std::mt19937& random)
+{
+    static const std::string alphabet = "aAbBcChHzZ09 -_.,:;/'\"()[]*&%$#@!~`^+=<>?|{}\\ chCHaaAAllss";
+    std::string text(1 + random() % 12, ' ');
+    for (char& c : text)
+        c = alphabet[random() % alphabet.size()];
+    return CollapseBlanks(TrimView(text));
+}
+
+}  // namespace
+
+TEST(AsciiCollationKeysTest, KeysOrderTextsAsTheCollatorDoesOrRefuse)
+{
+    std::mt19937 random(2026);
+    int usable = 0;
+    for (const char* name : {"en_GB", "en_US", "de_DE", "fr_FR", "fr_CA", "cs_CZ", "sk_SK", "da_DK", "sv_SE",
+                             "es_ES", "hu_HU", "ru_RU", "ja_JP", "C"}) {
+        const QCollator collator = CaseInsensitive(QLocale(QString::fromLatin1(name)));
+        const TAsciiCollationKeys keys(collator);
+        if (!keys.Usable())
+            continue;
+        ++usable;
+        std::vector<std::string> texts;
+        for (int i = 0; i < 3000; ++i)
+            texts.push_back(RandomText(random));
+        EXPECT_TRUE(keys.AgreesWith(texts)) << name;
+    }
+    EXPECT_GT(usable, 0);
+}
+
+TEST(AsciiCollationKeysTest, LetterCaseAndBlankRunsMakeNoDifference)
+{
+    const QCollator collator = CaseInsensitive(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const TAsciiCollationKeys keys(collator);
+    ASSERT_TRUE(keys.Usable());
+    const auto key = [&](std::string_view text) {
+        TAsciiCollationKeys::Cursor cursor{text.data(), text.data() + text.size()};
+        std::string bytes;
+        std::uint64_t chunk = 0;
+        do {
+            EXPECT_TRUE(keys.NextKeyBytes(cursor, chunk));
+            for (int i = 7; i >= 0 && ((chunk >> (8 * i)) & 0xff) != 0; --i)
+                bytes.push_back(static_cast<char>((chunk >> (8 * i)) & 0xff));
+        } while ((chunk & 0xff) != 0);
+        return bytes;
+    };
+    EXPECT_EQ(key("Read errno =\t\t10054"), key("READ ERRNO = 10054"));
+    EXPECT_LT(key("read errno"), key("read errnoX"));
+    std::uint64_t chunk = 0;
+    const std::string_view accented = "caf\xc3\xa9";
+    TAsciiCollationKeys::Cursor cursor{accented.data(), accented.data() + accented.size()};
+    EXPECT_FALSE(keys.NextKeyBytes(cursor, chunk)) << "bytes outside ASCII are the collator's to order";
+}
+
+class ListSortTest : public ::testing::Test {
+protected:
+    // The order a plain stable sort with the collator gives, rows without text first.
+    static std::vector<std::string> Expected(const TLogMessagesModel& model, int column, Qt::SortOrder order)
+    {
+        const QCollator collator = CaseInsensitive(QLocale());
+        std::vector<int> rows(static_cast<std::size_t>(model.RowCount()));
+        std::iota(rows.begin(), rows.end(), 0);
+        const auto text = [&](int row) { return model.CellText(row, column); };
+        const auto failed = [&](int row) {
+            return text(row) == QStringLiteral("unknown") || text(row) == QStringLiteral("error while parsing");
+        };
+        const auto compare = [&](int a, int b) {
+            if (failed(a) || failed(b))
+                return static_cast<int>(!failed(a)) - static_cast<int>(!failed(b));
+            return collator.compare(text(a), text(b));
+        };
+        std::stable_sort(rows.begin(), rows.end(), [&](int a, int b) {
+            return order == Qt::AscendingOrder ? compare(a, b) < 0 : compare(a, b) > 0;
+        });
+        std::vector<std::string> entries;
+        for (int row : rows)
+            entries.push_back(model.EntryText(row));
+        return entries;
+    }
+
+    static std::vector<std::string> Entries(const TLogMessagesModel& model)
+    {
+        std::vector<std::string> entries;
+        for (int row = 0; row < model.RowCount(); ++row)
+            entries.push_back(model.EntryText(row));
+        return entries;
+    }
+
+    void Load(const std::string& bytes)
+    {
+        FParser = std::make_unique<TFBLogParser>(FFolder.Write("sort.log", bytes));
+        FBLogsMsgs msgs;
+        FParser->ScanEntries(msgs);
+        FModel.SetSource(FParser.get(), &FGrammar);
+        FModel.SetRows(msgs);
+    }
+
+    TempFolder FFolder;
+    std::unique_ptr<TFBLogParser> FParser;
+    const TFBLogDescriptor FGrammar{""};
+    TLogMessagesModel FModel;
+};
+
+TEST_F(ListSortTest, TextColumnsSortExactlyAsTheCollatorOrdersThem)
+{
+    SampleLogOptions options;
+    options.Entries = 3000;
+    options.Version = FBServerVersion::Firebird25;
+    Load(GenerateSampleLog(options).Bytes);
+    for (int column : {TLogMessagesModel::ColumnMessage, TLogMessagesModel::ColumnSource})
+        for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+            const std::vector<std::string> expected = Expected(FModel, column, order);
+            FModel.Sort(column, order);
+            EXPECT_TRUE(Entries(FModel) == expected) << "column " << column << ", order " << order;
+        }
+}
+
+TEST_F(ListSortTest, TextsBeyondAsciiSortByTheCollatorToo)
+{
+    Load("\nh\tWed Jan 28 10:42:17 2015\n\tNeznám\xc3\xa9 jméno\n\n"
+         "\nh\tWed Jan 28 10:42:18 2015\n\tneznam\xc3\xa9 jmeno\n\n"
+         "\nh\tWed Jan 28 10:42:19 2015\n\tZebra\n\n"
+         "\nh\tWed Jan 28 10:42:20 2015\n\t\xc3\xa9tude\n\n"
+         "\nh\tWed Jan 28 10:42:21 2015\n\tetude\n\n"
+         "no tab\n\n");
+    for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        const std::vector<std::string> expected = Expected(FModel, TLogMessagesModel::ColumnMessage, order);
+        FModel.Sort(TLogMessagesModel::ColumnMessage, order);
+        EXPECT_TRUE(Entries(FModel) == expected) << "order " << order;
+    }
+}
