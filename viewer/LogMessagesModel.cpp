@@ -103,7 +103,12 @@ bool TLogMessagesModel::IsClientEntry(int row) const
 
 std::vector<int> TLogMessagesModel::TextRanks(int column) const
 {
-    QCollator collator{QLocale()};
+    // The "C" locale's collator compares code points and ignores the case setting; a program
+    // started without a locale compares as in English instead.
+    QLocale locale;
+    if (locale.language() == QLocale::C)
+        locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator{locale};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     if (std::optional<std::vector<int>> ranks = TextRanksByAsciiKeys(column, collator))
         return std::move(*ranks);

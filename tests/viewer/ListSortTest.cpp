@@ -1,6 +1,7 @@
 // Sorting the message list by its text columns must give exactly the order of the locale's
 // case-insensitive comparison, whichever way the sort gets there.
 
+#include "../QtPrinters.h"
 #include "AsciiCollationKeys.h"
 #include "FBLogSampleGenerator.h"
 #include "FBLogText.h"
@@ -155,4 +156,21 @@ TEST_F(ListSortTest, TextsBeyondAsciiSortByTheCollatorToo)
         FModel.Sort(TLogMessagesModel::ColumnMessage, order);
         EXPECT_TRUE(Entries(FModel) == expected) << "order " << order;
     }
+}
+
+TEST_F(ListSortTest, WithoutALocaleLetterCaseIsStillIgnored)
+{
+    const QLocale previous;
+    QLocale::setDefault(QLocale::c());
+    Load("\nh\tWed Jan 28 10:42:17 2015\n\tbeta\n\n"
+         "\nh\tWed Jan 28 10:42:18 2015\n\tAlpha\n\n"
+         "\nh\tWed Jan 28 10:42:19 2015\n\talpha\n\n"
+         "\nh\tWed Jan 28 10:42:20 2015\n\tBeta\n\n");
+    FModel.Sort(TLogMessagesModel::ColumnMessage, Qt::AscendingOrder);
+    QLocale::setDefault(previous);
+    QStringList messages;
+    for (int row = 0; row < FModel.RowCount(); ++row)
+        messages << FModel.CellText(row, TLogMessagesModel::ColumnMessage);
+    EXPECT_EQ(messages, (QStringList{QStringLiteral("Alpha"), QStringLiteral("alpha"), QStringLiteral("beta"),
+                                     QStringLiteral("Beta")}));
 }
