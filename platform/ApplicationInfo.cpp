@@ -11,7 +11,12 @@ QString ApplicationTitle()
 
 QString CataloguePath()
 {
-    const QDir executableFolder(QCoreApplication::applicationDirPath());
+    return CataloguePathFor(QCoreApplication::applicationDirPath());
+}
+
+QString CataloguePathFor(const QString& folder)
+{
+    const QDir executableFolder(folder);
     const QString besideExecutable = executableFolder.filePath(QStringLiteral("fblvlog.descr"));
     const QString installed =
         QDir::cleanPath(executableFolder.filePath(QStringLiteral("../share/kslogviewer/fblvlog.descr")));

@@ -10,3 +10,4 @@ QString ApplicationTitle();
 // fblvlog.descr beside the executable; when it is not there, in the installed data folder
 // (../share/kslogviewer/ relative to the executable). The first path when neither exists.
 QString CataloguePath();
+QString CataloguePathFor(const QString& executableFolder);

@@ -1,6 +1,7 @@
 #include "ErrorDisplay.h"
 
 #include "ApplicationInfo.h"
+#include "ReplaceableFunction.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -14,9 +15,9 @@ void ShowMessageBox(QWidget* parent, const QString& message)
     QMessageBox::critical(parent, ApplicationTitle(), message, QMessageBox::Ok);
 }
 
-TErrorDisplay& CurrentDisplay()
+TReplaceableFunction<void(QWidget*, const QString&)>& CurrentDisplay()
 {
-    static TErrorDisplay display = ShowMessageBox;
+    static TReplaceableFunction<void(QWidget*, const QString&)> display(ShowMessageBox);
     return display;
 }
 
@@ -36,9 +37,7 @@ void ShowErrorMessage(QWidget* parent, const QString& message)
 
 TErrorDisplay SetErrorDisplay(TErrorDisplay display)
 {
-    TErrorDisplay previous = std::move(CurrentDisplay());
-    CurrentDisplay() = display ? std::move(display) : TErrorDisplay(ShowMessageBox);
-    return previous;
+    return CurrentDisplay().Replace(std::move(display));
 }
 
 void RunCommand(QWidget* parent, const std::function<void()>& command)

@@ -1,5 +1,7 @@
 #include "FileChooser.h"
 
+#include "ReplaceableFunction.h"
+
 #include <QFileDialog>
 
 namespace {
@@ -17,9 +19,9 @@ QString ShowOpenDialog(QWidget* parent, const TFileOpenRequest& request)
     return dialog.selectedFiles().constFirst();
 }
 
-TFileChooser& CurrentChooser()
+TReplaceableFunction<QString(QWidget*, const TFileOpenRequest&)>& CurrentChooser()
 {
-    static TFileChooser chooser = ShowOpenDialog;
+    static TReplaceableFunction<QString(QWidget*, const TFileOpenRequest&)> chooser(ShowOpenDialog);
     return chooser;
 }
 
@@ -32,7 +34,5 @@ QString ChooseFileToOpen(QWidget* parent, const TFileOpenRequest& request)
 
 TFileChooser SetFileChooser(TFileChooser chooser)
 {
-    TFileChooser previous = std::move(CurrentChooser());
-    CurrentChooser() = chooser ? std::move(chooser) : TFileChooser(ShowOpenDialog);
-    return previous;
+    return CurrentChooser().Replace(std::move(chooser));
 }

@@ -2,6 +2,7 @@
 
 #include "ui_LogViewerMain.h"
 
+#include "AboutDialog.h"
 #include "ApplicationInfo.h"
 #include "CommandIcons.h"
 #include "DaysModel.h"
@@ -25,7 +26,6 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -415,7 +415,7 @@ void TfmLogViewer::acGetSupportExecute()
 
 void TfmLogViewer::AboutExecute()
 {
-    QMessageBox::about(this, QStringLiteral("About"), ApplicationTitle());
+    ShowAboutDialog(this);
 }
 
 void TfmLogViewer::acExitExecute()

@@ -29,3 +29,25 @@ TEST(ErrorDisplayTest, CommandsHandTheirExceptionsToTheDisplay)
     EXPECT_EQ(shown, (QStringList{QStringLiteral("Cannot open file \"a.log\". No such file or directory."),
                                   QStringLiteral("Unknown error.")}));
 }
+
+#include "ApplicationInfo.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+TEST(ApplicationInfoTest, TheCatalogueBesideTheProgramWinsOverTheInstalledOne)
+{
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    const QString share = prefix.filePath(QStringLiteral("share/kslogviewer"));
+    QDir().mkpath(bin);
+    QDir().mkpath(share);
+    EXPECT_EQ(CataloguePathFor(bin), QDir(bin).filePath(QStringLiteral("fblvlog.descr"))) << "neither exists";
+
+    QFile(QDir(share).filePath(QStringLiteral("fblvlog.descr"))).open(QIODevice::WriteOnly);
+    EXPECT_EQ(CataloguePathFor(bin), QDir(share).filePath(QStringLiteral("fblvlog.descr")));
+
+    QFile(QDir(bin).filePath(QStringLiteral("fblvlog.descr"))).open(QIODevice::WriteOnly);
+    EXPECT_EQ(CataloguePathFor(bin), QDir(bin).filePath(QStringLiteral("fblvlog.descr")));
+}

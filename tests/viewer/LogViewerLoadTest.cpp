@@ -1,6 +1,7 @@
 // Loading logs through the main window: what the status bar, the caption and the date filter
 // show afterwards, for good, missing and unreadable files, and commands arriving mid-scan.
 
+#include "AboutDialog.h"
 #include "ApplicationInfo.h"
 #include "ViewerTestFixture.h"
 
@@ -173,4 +174,14 @@ TEST_F(ViewerTest, CommandsArrivingDuringAScanLeaveItAloneAndCloseWaitsForIt)
 
     window.reset();
     EXPECT_EQ(SavedState().value(QStringLiteral("STATE/OpenFile")).toString(), FNextChoice);
+}
+
+TEST_F(ViewerTest, AboutShowsTheDialogOverTheMainWindow)
+{
+    TfmLogViewer window;
+    QWidget* owner = nullptr;
+    const auto previous = SetAboutDialogPresenter([&](QWidget* shownOver) { owner = shownOver; });
+    Trigger(window, "About");
+    SetAboutDialogPresenter(previous);
+    EXPECT_EQ(owner, &window);
 }
