@@ -44,11 +44,6 @@ std::string FoldCase(std::string_view text)
     return result;
 }
 
-bool ContainsNoCase(std::string_view haystack, std::string_view needle)
-{
-    return FoldCase(haystack).find(FoldCase(needle)) != std::string::npos;
-}
-
 std::size_t FindBytes(std::string_view haystack, std::size_t from, std::string_view needle) noexcept
 {
     if (needle.empty())

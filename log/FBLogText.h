@@ -24,8 +24,5 @@ std::string CollapseBlanks(std::string_view text);
 char FoldCase(char c) noexcept;
 std::string FoldCase(std::string_view text);
 
-// True when `needle` occurs in `haystack` without regard to letter case.
-bool ContainsNoCase(std::string_view haystack, std::string_view needle);
-
 // First offset at or after `from` where `needle` starts inside `haystack`, or npos.
 std::size_t FindBytes(std::string_view haystack, std::size_t from, std::string_view needle) noexcept;

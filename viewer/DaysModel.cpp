@@ -11,12 +11,8 @@
 
 namespace {
 
-struct FieldInfo {
-    const char* Name;
-    const char* Label;
-};
-constexpr FieldInfo kFields[TDaysModel::FieldCount] = {
-    {"NO", "No"}, {"EVDATE", "Date"}, {"DOW", "DoW"}, {"EVCOUNT", "Count"}};
+// Display labels of the fields NO, EVDATE, DOW and EVCOUNT.
+constexpr const char* kLabels[TDaysModel::FieldCount] = {"No", "Date", "DoW", "Count"};
 
 QString ShortDayName(double day)
 {
@@ -50,11 +46,6 @@ std::vector<TDayRow> CountEntriesPerDay(const FBLogsMsgs& msgs, const std::funct
 }
 
 TDaysModel::TDaysModel(QObject* parent) : QAbstractTableModel(parent) {}
-
-QString TDaysModel::FieldName(int field)
-{
-    return QString::fromLatin1(kFields[field].Name);
-}
 
 void TDaysModel::SetRows(std::vector<TDayRow> rows)
 {
@@ -153,5 +144,5 @@ QVariant TDaysModel::headerData(int section, Qt::Orientation orientation, int ro
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= FieldCount)
         return {};
-    return QString::fromLatin1(kFields[section].Label);
+    return QString::fromLatin1(kLabels[section]);
 }

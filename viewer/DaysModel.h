@@ -36,9 +36,6 @@ public:
     // equal values keep the order they were added in.
     void SetSortOrder(int field, Qt::SortOrder order);
 
-    // Field names as the table knows them: NO, EVDATE, DOW, EVCOUNT.
-    static QString FieldName(int field);
-
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;

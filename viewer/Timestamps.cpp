@@ -39,8 +39,3 @@ double EndOfDay(QDate date)
 {
     return Encode(date, QTime(23, 59, 59, 999));
 }
-
-QDateTime WallClock(const QDateTime& localDateTime)
-{
-    return QDateTime(localDateTime.date(), localDateTime.time(), Qt::UTC);
-}

@@ -13,6 +13,3 @@ QDate TimestampDate(double timestamp);
 // The date as a timestamp at 00:00:00.000 and at 23:59:59.999 of that day.
 double StartOfDay(QDate date);
 double EndOfDay(QDate date);
-
-// The same wall-clock time as a QDateTime in the zone-free form used above.
-QDateTime WallClock(const QDateTime& localDateTime);
