@@ -133,7 +133,7 @@ QVariant TDaysModel::data(const QModelIndex& index, int role) const
         return {};
     switch (index.column()) {
     case FieldNo: return row.No;
-    case FieldEvDate: return QLocale().toString(TimestampDate(row.EvDate), QLocale::ShortFormat);
+    case FieldEvDate: return FormatShortDate(TimestampDate(row.EvDate));
     case FieldDow: return row.Dow;
     case FieldEvCount: return row.EvCount;
     default: return {};

@@ -33,7 +33,7 @@ QString FormatEntryTime(double timestamp)
         return QStringLiteral("-?-");
     const QLocale locale = QLocale();
     const QDateTime dateTime = TimestampToDateTime(timestamp);
-    QString text = locale.toString(dateTime.date(), QLocale::ShortFormat);
+    QString text = FormatShortDate(dateTime.date());
     const QTime time = dateTime.time();
     if (time.hour() != 0 || time.minute() != 0 || time.second() != 0)
         text += QLatin1Char(' ') + locale.toString(time, LongTimeFormatWithoutZone(locale));

@@ -105,7 +105,7 @@ QString SampleDaysText(int field, int characters)
 {
     const QLocale locale = QLocale();
     switch (field) {
-    case TDaysModel::FieldEvDate: return locale.toString(QDate(2026, 12, 28), QLocale::ShortFormat);
+    case TDaysModel::FieldEvDate: return FormatShortDate(QDate(2026, 12, 28));
     case TDaysModel::FieldDow: {
         QString widest;
         for (int day = 1; day <= 7; ++day) {
@@ -225,7 +225,7 @@ void TfmLogViewer::SetupViews()
     ui->Splitter3->setStretchFactor(0, 1);
     ui->Splitter3->setSizes({height() - 266, 266});
 
-    const QString dateFormat = QLocale().dateFormat(QLocale::ShortFormat);
+    const QString dateFormat = ShortDateFormat();
     for (QDateTimeEdit* picker : {ui->dtpDFFrom, ui->dtpDFTo}) {
         picker->setTimeSpec(Qt::UTC);
         picker->setMinimumDateTime(QDateTime(QDate(100, 1, 1), QTime(0, 0), Qt::UTC));

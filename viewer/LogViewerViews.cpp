@@ -37,7 +37,7 @@ QString AsLines(const std::string& text)
 
 QString ShortDate(double dateTime)
 {
-    return QLocale().toString(TimestampDate(dateTime), QLocale::ShortFormat);
+    return FormatShortDate(TimestampDate(dateTime));
 }
 
 }  // namespace

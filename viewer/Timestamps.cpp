@@ -2,6 +2,8 @@
 
 #include "FBLogDateTime.h"
 
+#include <QLocale>
+
 namespace {
 
 double Encode(QDate date, QTime time)
@@ -12,6 +14,19 @@ double Encode(QDate date, QTime time)
 }
 
 }  // namespace
+
+QString ShortDateFormat()
+{
+    QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    if (!format.contains(QStringLiteral("yyyy")))
+        format.replace(QStringLiteral("yy"), QStringLiteral("yyyy"));
+    return format;
+}
+
+QString FormatShortDate(QDate date)
+{
+    return QLocale().toString(date, ShortDateFormat());
+}
 
 QDateTime TimestampToDateTime(double timestamp)
 {
