@@ -5,6 +5,7 @@
 #include <QStandardPaths>
 #include <QStringList>
 
+#include <algorithm>
 #include <array>
 
 namespace {
@@ -18,9 +19,7 @@ const QString kNormPos = QStringLiteral("NormPos");
 // "a,b,c,d" as four integers.
 std::optional<std::array<int, 4>> ParseQuad(const QVariant& value)
 {
-    // QSettings reads an unquoted text with commas as a list.
-    const QStringList parts =
-        value.typeId() == QMetaType::QStringList ? value.toStringList() : value.toString().split(QLatin1Char(','));
+    const QStringList parts = value.toString().split(QLatin1Char(','));
     if (parts.size() != 4)
         return std::nullopt;
     std::array<int, 4> numbers{};
@@ -36,6 +35,60 @@ std::optional<std::array<int, 4>> ParseQuad(const QVariant& value)
 QString FormatQuad(int a, int b, int c, int d)
 {
     return QStringLiteral("%1,%2,%3,%4").arg(a).arg(b).arg(c).arg(d);
+}
+
+// The layout file is a plain INI file whose keys stand in the order they are written in
+// (QSettings' own INI format sorts them and quotes values with commas).
+bool ReadLayoutIni(QIODevice& device, QSettings::SettingsMap& map)
+{
+    QString section;
+    while (!device.atEnd()) {
+        const QString line = QString::fromUtf8(device.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            section = line.mid(1, line.size() - 2).trimmed();
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (equals <= 0)
+            continue;
+        QString value = line.mid(equals + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+            value = value.mid(1, value.size() - 2);
+        map.insert(section + QLatin1Char('/') + line.left(equals).trimmed(), value);
+    }
+    return true;
+}
+
+bool WriteLayoutIni(QIODevice& device, const QSettings::SettingsMap& map)
+{
+    static const QStringList kKeyOrder = {kFormVersion, kFlags, kPixelsPerInch, kMinMaxPos, kNormPos};
+    const auto rank = [](const QString& key) {
+        const qsizetype known = kKeyOrder.indexOf(key.section(QLatin1Char('/'), 1));
+        return known < 0 ? kKeyOrder.size() : known;
+    };
+    QStringList keys = map.keys();
+    std::stable_sort(keys.begin(), keys.end(), [&](const QString& a, const QString& b) {
+        const QString sectionA = a.section(QLatin1Char('/'), 0, 0), sectionB = b.section(QLatin1Char('/'), 0, 0);
+        return sectionA != sectionB ? sectionA < sectionB : rank(a) < rank(b);
+    });
+    QString text;
+    QString section;
+    for (const QString& key : keys) {
+        const QString keySection = key.section(QLatin1Char('/'), 0, 0);
+        if (text.isEmpty() || keySection != section)
+            text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QLatin1Char('[') + keySection + QStringLiteral("]\n");
+        section = keySection;
+        text += key.section(QLatin1Char('/'), 1) + QLatin1Char('=') + map.value(key).toString() + QLatin1Char('\n');
+    }
+    return device.write(text.toUtf8()) >= 0;
+}
+
+QSettings::Format LayoutFormat()
+{
+    static const QSettings::Format format = QSettings::registerFormat(QStringLiteral("ini"), ReadLayoutIni, WriteLayoutIni);
+    return format;
 }
 
 }  // namespace
@@ -57,7 +110,7 @@ QString TLayoutStore::DefaultFilePath()
 
 std::optional<TWindowPlacement> TLayoutStore::Read() const
 {
-    QSettings ini(FFilePath, QSettings::IniFormat);
+    QSettings ini(FFilePath, LayoutFormat());
     ini.beginGroup(FSection);
     if (!ini.contains(kNormPos) || ini.value(kFormVersion, 0).toInt() < 0)
         return std::nullopt;
@@ -80,7 +133,7 @@ std::optional<TWindowPlacement> TLayoutStore::Read() const
 
 void TLayoutStore::Write(const TWindowPlacement& p) const
 {
-    QSettings ini(FFilePath, QSettings::IniFormat);
+    QSettings ini(FFilePath, LayoutFormat());
     ini.beginGroup(FSection);
     ini.setValue(kFormVersion, 0);
     ini.setValue(kFlags, p.Flags);

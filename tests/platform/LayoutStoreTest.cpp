@@ -32,13 +32,8 @@ TEST(LayoutStoreTest, WritesTheFiveKeysAndReadsThemBack)
     placement.NormalRect = QRect(QPoint(10, 20), QPoint(1017, 681));
     TLayoutStore(path, QStringLiteral("fmLogViewer")).Write(placement);
 
-    const QString text = ReadFile(path);
-    EXPECT_TRUE(text.contains(QStringLiteral("[fmLogViewer]")));
-    EXPECT_TRUE(text.contains(QStringLiteral("FormVersion=0")));
-    EXPECT_TRUE(text.contains(QStringLiteral("Flags=0")));
-    EXPECT_TRUE(text.contains(QStringLiteral("PixelsPerInch=120")));
-    EXPECT_TRUE(text.contains(QStringLiteral("MinMaxPos=\"-1,-1,-1,-1\"")));
-    EXPECT_TRUE(text.contains(QStringLiteral("NormPos=\"10,20,1018,682\""))) << text.toStdString();
+    EXPECT_EQ(ReadFile(path).toStdString(), "[fmLogViewer]\nFormVersion=0\nFlags=0\nPixelsPerInch=120\n"
+                                            "MinMaxPos=-1,-1,-1,-1\nNormPos=10,20,1018,682\n");
 
     const auto back = TLayoutStore(path, QStringLiteral("fmLogViewer")).Read();
     ASSERT_TRUE(back.has_value());
@@ -53,7 +48,8 @@ TEST(LayoutStoreTest, ReadsHandWrittenFilesAndRejectsBrokenOnes)
     const TLayoutStore store(path, QStringLiteral("fmLogViewer"));
     EXPECT_FALSE(store.Read().has_value()) << "nothing stored";
 
-    WriteFile(path, "[fmLogViewer]\nFlags=0\nPixelsPerInch=96\nMinMaxPos=-1,-1,-1,-1\nNormPos=100,50,1108,712\n");
+    WriteFile(path, "; kept by hand\n[other]\nx=1\n[fmLogViewer]\nFlags=0\nPixelsPerInch = 96\nMinMaxPos=-1,-1,-1,-1\n"
+                    "NormPos=\"100,50,1108,712\"\n");
     const auto placement = store.Read();
     ASSERT_TRUE(placement.has_value());
     EXPECT_EQ(placement->NormalRect, QRect(100, 50, 1008, 662));

@@ -108,7 +108,7 @@ TEST_F(ViewerTest, WindowPlacementIsStoredAtCloseAndRestoredWhenShown)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromUtf8(file.readAll());
     EXPECT_TRUE(text.contains(QStringLiteral("[fmLogViewer]")));
-    EXPECT_TRUE(text.contains(QStringLiteral("NormPos=\"40,50,740,530\""))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("\nNormPos=40,50,740,530\n"))) << text.toStdString();
 
     TfmLogViewer window;
     window.show();
