@@ -14,18 +14,12 @@ constexpr std::string_view kBlankLineCRLF = "\r\n\r\n";
 constexpr std::string_view kBlankLineLF = "\n\n";
 constexpr std::int64_t kProgressIntervalMs = 500;
 
-std::int64_t SteadyMilliseconds()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 // Hands the progress caption to the sink when more than 500 ms have passed since the last
 // report (or since the scan began). Without a sink the clock is not even read.
 class ProgressThrottle {
 public:
     ProgressThrottle(const FBLogProgressSink& sink, const FBLogClock& clock)
-        : FSink(sink), FClock(clock ? clock : FBLogClock(SteadyMilliseconds))
+        : FSink(sink), FClock(clock ? clock : FBLogClock(MonotonicMilliseconds))
     {
         if (FSink)
             FLastReport = FClock();
@@ -49,6 +43,12 @@ private:
 };
 
 }  // namespace
+
+std::int64_t MonotonicMilliseconds()
+{
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
 
 std::string FormatScanProgress(std::int64_t pos, std::int64_t fileSize)
 {

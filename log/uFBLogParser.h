@@ -25,6 +25,8 @@ using FBLogsMsgs = std::vector<FBLogMsg>;
 using FBLogProgressSink = std::function<void(const std::string& caption)>;
 // Milliseconds of a monotonic clock; replaceable so that the throttle can be tested.
 using FBLogClock = std::function<std::int64_t()>;
+// The clock used when none is given.
+std::int64_t MonotonicMilliseconds();
 
 // "Parsing file: <pos> of <size>", with " (<percent>%)" when size is not 0.
 std::string FormatScanProgress(std::int64_t pos, std::int64_t fileSize);

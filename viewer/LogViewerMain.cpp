@@ -30,7 +30,6 @@
 #include <QScrollBar>
 #include <QStatusBar>
 
-#include <chrono>
 #include <cmath>
 
 namespace {
@@ -58,13 +57,6 @@ std::string LocalPath(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
 }
-
-std::int64_t SteadyMilliseconds()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 
 int CurrentPixelsPerInch(const QWidget* window)
 {
@@ -130,7 +122,7 @@ QString FirstExistingFileArgument(const QStringList& arguments)
 }
 
 TfmLogViewer::TfmLogViewer(QWidget* parent)
-    : QMainWindow(parent), ui(std::make_unique<Ui::TfmLogViewer>()), FClock(SteadyMilliseconds)
+    : QMainWindow(parent), ui(std::make_unique<Ui::TfmLogViewer>()), FClock(MonotonicMilliseconds)
 {
     ui->setupUi(this);
     SetupMenus();
@@ -390,7 +382,7 @@ QString TfmLogViewer::StatusPanelText(int panel) const
 
 void TfmLogViewer::SetProgressClock(FBLogClock clock)
 {
-    FClock = clock ? std::move(clock) : FBLogClock(SteadyMilliseconds);
+    FClock = clock ? std::move(clock) : FBLogClock(MonotonicMilliseconds);
 }
 
 void TfmLogViewer::acFBLogOpenExecute()
