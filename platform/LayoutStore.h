@@ -24,8 +24,6 @@ public:
     // <GenericDataLocation>/Kestrelon/KsLogLayout.ini; the folder is created when missing.
     static QString DefaultFilePath();
 
-    const QString& FilePath() const { return FFilePath; }
-
     // Nothing when no placement is stored (or one of a layout version below 0).
     std::optional<TWindowPlacement> Read() const;
     void Write(const TWindowPlacement& placement) const;

@@ -53,11 +53,6 @@ constexpr StatusPanel kStatusPanels[] = {{"Messages:", 60, false}, {"", 100, tru
 constexpr int kListColumnWidths[] = {50, 140, 120, 482};
 constexpr int kDaysColumnCharacters[] = {5, 11, 3, 6};
 
-std::string LocalPath(const QString& path)
-{
-    return QFile::encodeName(path).toStdString();
-}
-
 int CurrentPixelsPerInch(const QWidget* window)
 {
     const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
@@ -112,6 +107,11 @@ QString SampleDaysText(int field, int characters)
 }
 
 }  // namespace
+
+std::string LocalPath(const QString& path)
+{
+    return QFile::encodeName(path).toStdString();
+}
 
 QString FirstExistingFileArgument(const QStringList& arguments)
 {

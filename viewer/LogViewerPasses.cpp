@@ -12,7 +12,6 @@
 #include "Timestamps.h"
 #include "WaitCursor.h"
 
-#include <QFile>
 #include <QLabel>
 #include <QLocale>
 #include <QScopeGuard>
@@ -91,7 +90,7 @@ void TfmLogViewer::LoadLogFile()
 
 void TfmLogViewer::ScanLogFile()
 {
-    FParser = std::make_unique<TFBLogParser>(QFile::encodeName(FLogFileName).toStdString());
+    FParser = std::make_unique<TFBLogParser>(LocalPath(FLogFileName));
     FParser->SetProgressSink(
         [this](const std::string& caption) {
             setWindowTitle(QString::fromLatin1(caption));

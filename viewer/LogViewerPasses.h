@@ -6,6 +6,9 @@
 
 #include "ApplicationInfo.h"
 
+// A file name as the log-reading classes take it: 8-bit text in the system's encoding.
+std::string LocalPath(const QString& path);
+
 // Marks a pass (or a sequence of passes) as running, so that commands arriving while it lets
 // events run leave it alone; a close asked for meanwhile happens when the outermost one ends.
 class TPassScope {
