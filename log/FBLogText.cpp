@@ -1,5 +1,6 @@
 #include "FBLogText.h"
 
+#include <algorithm>
 #include <cstring>
 
 std::string_view TrimView(std::string_view text) noexcept
@@ -44,6 +45,16 @@ std::string FoldCase(std::string_view text)
     return result;
 }
 
+bool EqualsNoCase(std::string_view a, std::string_view b) noexcept
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (FoldCase(a[i]) != FoldCase(b[i]))
+            return false;
+    return true;
+}
+
 std::size_t FindBytes(std::string_view haystack, std::size_t from, std::string_view needle) noexcept
 {
     if (needle.empty())
@@ -62,4 +73,97 @@ std::size_t FindBytes(std::string_view haystack, std::size_t from, std::string_v
         ++pos;
     }
     return std::string_view::npos;
+}
+
+namespace {
+
+bool IsAsciiLetter(char c) noexcept
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+char OtherCase(char c) noexcept
+{
+    if (c >= 'a' && c <= 'z')
+        return static_cast<char>(c - 'a' + 'A');
+    if (c >= 'A' && c <= 'Z')
+        return static_cast<char>(c - 'A' + 'a');
+    return c;
+}
+
+// Roughly how often a byte turns up in a server log: a rare anchor means few hits to verify.
+// A letter searched for in both cases costs two scans.
+int Commonness(char c, bool matchCase) noexcept
+{
+    static constexpr std::string_view kLettersByFrequency = "zqjxkvbpygfwmucldrhsnioate";
+    if (IsAsciiLetter(c)) {
+        const int rank = static_cast<int>(kLettersByFrequency.find(FoldCase(c) - 'A' + 'a'));
+        return 10 + 4 * rank + (matchCase ? 0 : 20);
+    }
+    if (c == ' ')
+        return 200;
+    if (c >= '0' && c <= '9')
+        return 80;
+    if (static_cast<unsigned char>(c) < 32)
+        return 40;
+    return 20;
+}
+
+}  // namespace
+
+TFBLogTextFinder::TFBLogTextFinder(std::string_view needle, bool matchCase) : FNeedle(needle), FMatchCase(matchCase)
+{
+    for (std::size_t i = 1; i < FNeedle.size(); ++i)
+        if (Commonness(FNeedle[i], matchCase) < Commonness(FNeedle[FAnchor], matchCase))
+            FAnchor = i;
+    if (!FNeedle.empty()) {
+        FAnchorBytes[0] = FNeedle[FAnchor];
+        FAnchorBytes[1] = matchCase ? FNeedle[FAnchor] : OtherCase(FNeedle[FAnchor]);
+    }
+}
+
+bool TFBLogTextFinder::SameAt(const char* at) const noexcept
+{
+    if (FMatchCase)
+        return std::memcmp(at, FNeedle.data(), FNeedle.size()) == 0;
+    for (std::size_t i = 0; i < FNeedle.size(); ++i)
+        if (FoldCase(at[i]) != FoldCase(FNeedle[i]))
+            return false;
+    return true;
+}
+
+std::size_t TFBLogTextFinder::Find(std::string_view haystack, std::size_t from) const noexcept
+{
+    if (FNeedle.empty())
+        return from <= haystack.size() ? from : std::string_view::npos;
+    if (haystack.size() < FNeedle.size() || from > haystack.size() - FNeedle.size())
+        return std::string_view::npos;
+    // The anchor byte is looked for where it would stand in a match starting at or after from.
+    const char* const data = haystack.data();
+    const char* const end = data + (haystack.size() - FNeedle.size()) + FAnchor + 1;
+    const char* next[2] = {data + from + FAnchor, data + from + FAnchor};
+    const char* hit[2] = {nullptr, nullptr};
+    const int streams = FAnchorBytes[0] == FAnchorBytes[1] ? 1 : 2;
+    for (;;) {
+        // Each stream keeps its next hit; the nearer one is verified first.
+        for (int s = 0; s < streams; ++s)
+            if (hit[s] == nullptr && next[s] < end) {
+                hit[s] = static_cast<const char*>(std::memchr(next[s], FAnchorBytes[s], static_cast<std::size_t>(end - next[s])));
+                if (hit[s] == nullptr)
+                    next[s] = end;
+            }
+        const int s = (streams == 2 && hit[1] != nullptr && (hit[0] == nullptr || hit[1] < hit[0])) ? 1 : 0;
+        if (hit[s] == nullptr)
+            return std::string_view::npos;
+        const char* const start = hit[s] - FAnchor;
+        if (SameAt(start))
+            return static_cast<std::size_t>(start - data);
+        next[s] = hit[s] + 1;
+        hit[s] = nullptr;
+    }
+}
+
+bool ContainsNoCase(std::string_view text, std::string_view needle)
+{
+    return TFBLogTextFinder(needle, false).Find(text, 0) != std::string_view::npos;
 }

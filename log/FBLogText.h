@@ -23,6 +23,32 @@ std::string CollapseBlanks(std::string_view text);
 // other bytes may be parts of multi-byte characters and are compared as they are.
 char FoldCase(char c) noexcept;
 std::string FoldCase(std::string_view text);
+// True when both texts are the same but for the letter case of ASCII letters.
+bool EqualsNoCase(std::string_view a, std::string_view b) noexcept;
 
 // First offset at or after `from` where `needle` starts inside `haystack`, or npos.
 std::size_t FindBytes(std::string_view haystack, std::size_t from, std::string_view needle) noexcept;
+
+// Finds one needle again and again, with or without regard to the case of ASCII letters. It
+// looks for the needle's least common byte with memchr (both cases of a letter) and compares
+// the rest around each hit, so long texts are searched at memchr's speed.
+class TFBLogTextFinder {
+public:
+    TFBLogTextFinder(std::string_view needle, bool matchCase);
+
+    // First offset at or after `from` where the needle starts, or npos. An empty needle is
+    // found at `from`.
+    std::size_t Find(std::string_view haystack, std::size_t from) const noexcept;
+    std::size_t Size() const noexcept { return FNeedle.size(); }
+
+private:
+    bool SameAt(const char* at) const noexcept;
+
+    std::string FNeedle;
+    bool FMatchCase;
+    std::size_t FAnchor = 0;       // where in the needle the byte searched for stands
+    char FAnchorBytes[2] = {0, 0};  // that byte, and its other case (the same when it has none)
+};
+
+// True when needle occurs in text, without regard to the case of ASCII letters.
+bool ContainsNoCase(std::string_view text, std::string_view needle);

@@ -141,17 +141,19 @@ std::string ExpandLineBreaks(std::string_view description)
     return result;
 }
 
+// Calls handle(line, number) for every line, numbered from 1.
 template <typename LineHandler>
 void ForEachLine(std::string_view text, LineHandler&& handle)
 {
     std::size_t start = 0;
+    std::size_t number = 0;
     while (start < text.size()) {
         const std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string_view::npos) {
-            handle(text.substr(start));
+            handle(text.substr(start), ++number);
             return;
         }
-        handle(text.substr(start, end - start));
+        handle(text.substr(start, end - start), ++number);
         start = end + 1;
         if (text[end] == '\r' && start < text.size() && text[start] == '\n')
             ++start;
@@ -160,11 +162,27 @@ void ForEachLine(std::string_view text, LineHandler&& handle)
 
 }  // namespace
 
-TFBLogDescription::TFBLogDescription(std::string matchText, std::string description)
+TFBLogDescription::TFBLogDescription(std::string matchText, std::string description, TFBLogSeverity severity,
+                                     std::string facility)
     : FMatchText(std::move(matchText)),
       FDescription(std::move(description)),
-      FFoldedMatchText(FoldCase(FMatchText))
+      FFoldedMatchText(FoldCase(FMatchText)),
+      FSeverity(severity),
+      FFacility(std::move(facility))
 {
+}
+
+std::string TFBLogDescription::Title() const
+{
+    // A full stop ends the sentence only where a blank or the end follows, so "10.0.0.1" or
+    // "fbserver.exe" stay whole.
+    std::size_t end = FDescription.find_first_of("\r\n");
+    for (std::size_t dot = FDescription.find('.'); dot < end; dot = FDescription.find('.', dot + 1))
+        if (dot + 1 == FDescription.size() || IsBlankOrControl(FDescription[dot + 1])) {
+            end = dot;
+            break;
+        }
+    return Trim(std::string_view(FDescription).substr(0, end));
 }
 
 bool TFBLogDescription::Matches(std::string_view text) const
@@ -188,13 +206,53 @@ void TFBLogDescriptor::LoadCatalogue()
         return;
     const FileBytes file = ReadWholeFile(FFileName);
     ForEachLine(std::string_view(file.Data.get(), static_cast<std::size_t>(file.Size)),
-                [this](std::string_view line) { AddCatalogueLine(line); });
+                [this](std::string_view line, std::size_t number) { AddCatalogueLine(line, number); });
+    std::vector<std::string> matchTexts;
+    matchTexts.reserve(FDescriptions.size());
+    for (const TFBLogDescription& row : FDescriptions)
+        matchTexts.push_back(row.MatchText());
+    FPatterns = TFBLogPatternSet(matchTexts);
 }
 
-void TFBLogDescriptor::AddCatalogueLine(std::string_view line)
+bool TFBLogDescriptor::ReadDirective(std::string_view comment, std::size_t lineNumber)
 {
-    if (line.empty() || line[0] == ';')
+    const std::string_view text = TrimView(comment.substr(1));
+    const auto value = [&](std::string_view name) -> std::optional<std::string_view> {
+        if (text.size() <= name.size() || !EqualsNoCase(text.substr(0, name.size()), name) ||
+            !IsBlankOrControl(text[name.size()]))
+            return std::nullopt;
+        return TrimView(text.substr(name.size()));
+    };
+    const auto warn = [&](std::string_view what, std::string_view given) {
+        FWarnings.push_back(FFileName + ", line " + std::to_string(lineNumber) + ": unknown " + std::string(what) +
+                            " \"" + std::string(given) + "\"; the rows below it have none");
+    };
+    if (const auto level = value("@severity")) {
+        const std::optional<TFBLogSeverity> severity = ParseSeverity(*level);
+        if (!severity)
+            warn("severity", *level);
+        FCurrentSeverity = severity.value_or(TFBLogSeverity::Unknown);
+        return true;
+    }
+    if (const auto name = value("@facility")) {
+        FCurrentFacility = FoldCase(*name);
+        if (!IsKnownFacility(FCurrentFacility)) {
+            warn("facility", *name);
+            FCurrentFacility.clear();
+        }
+        return true;
+    }
+    return false;
+}
+
+void TFBLogDescriptor::AddCatalogueLine(std::string_view line, std::size_t lineNumber)
+{
+    if (line.empty())
         return;
+    if (line[0] == ';') {
+        ReadDirective(line, lineNumber);
+        return;
+    }
     const std::size_t separator = line.find("**");
     if (separator == std::string_view::npos)
         return;
@@ -202,7 +260,7 @@ void TFBLogDescriptor::AddCatalogueLine(std::string_view line)
     const std::string_view description = TrimView(line.substr(separator + 2));
     if (match.empty() || description.empty())
         return;
-    FDescriptions.emplace_back(std::string(match), ExpandLineBreaks(description));
+    FDescriptions.emplace_back(std::string(match), ExpandLineBreaks(description), FCurrentSeverity, FCurrentFacility);
 }
 
 int TFBLogDescriptor::LookUpMonth(std::string_view name) noexcept
@@ -270,11 +328,8 @@ std::string TFBLogDescriptor::ExtractMessage(std::string_view text) const
 
 std::string TFBLogDescriptor::FindDescription(std::string_view text, bool skipClientEntries) const
 {
-    const std::string folded = FoldCase(text);
-    if (skipClientEntries && folded.find("(CLIENT)") != std::string::npos)
+    if (skipClientEntries && ContainsNoCase(text, "(Client)"))
         return {};
-    for (const TFBLogDescription& row : FDescriptions)
-        if (row.MatchesFolded(folded))
-            return row.Description();
-    return {};
+    const int row = FindRowIndex(text);
+    return row < 0 ? std::string() : FDescriptions[static_cast<std::size_t>(row)].Description();
 }

@@ -3,6 +3,9 @@
 // descriptions read from fblvlog.descr. One object serves both roles; built with an empty
 // catalogue name it is a pure header-grammar object.
 
+#include "FBLogPatternSet.h"
+#include "FBLogSeverity.h"
+
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -20,10 +23,17 @@ public:
 // One catalogue row: a text that may occur in an entry and what such an entry means.
 class TFBLogDescription {
 public:
-    TFBLogDescription(std::string matchText, std::string description);
+    TFBLogDescription(std::string matchText, std::string description,
+                      TFBLogSeverity severity = TFBLogSeverity::Unknown, std::string facility = {});
 
     const std::string& MatchText() const noexcept { return FMatchText; }
     const std::string& Description() const noexcept { return FDescription; }
+    TFBLogSeverity Severity() const noexcept { return FSeverity; }
+    // One of the known facility names in capitals, or "" when the catalogue gives none.
+    const std::string& Facility() const noexcept { return FFacility; }
+    // A short name of the kind: the description's first sentence (up to its first full stop
+    // or line break).
+    std::string Title() const;
 
     // True when MatchText occurs in the text, without regard to letter case.
     bool Matches(std::string_view text) const;
@@ -34,12 +44,17 @@ private:
     std::string FMatchText;
     std::string FDescription;
     std::string FFoldedMatchText;
+    TFBLogSeverity FSeverity = TFBLogSeverity::Unknown;
+    std::string FFacility;
 };
 
 class TFBLogDescriptor {
 public:
     // Loads the catalogue from the file; "" or a name of no existing file gives an empty
     // catalogue. A file that exists but cannot be read throws EFBLogFileError.
+    // Comment lines "; @severity LEVEL" and "; @facility NAME" give the severity and facility of
+    // every row below them until the next directive of the same name; a directive with a value
+    // it does not know is noted in Warnings and leaves the rows below it without that attribute.
     explicit TFBLogDescriptor(const std::string& fileName);
 
     // The date and time of the entry's header line. Updates LastMonth. Throws
@@ -60,6 +75,12 @@ public:
     // The description of the first catalogue row whose match text occurs in the entry text,
     // or "" when none does (or, with skipClientEntries, when the entry is a client's).
     std::string FindDescription(std::string_view text, bool skipClientEntries) const;
+    // The index of the row FindDescription takes its answer from, or -1.
+    int FindRowIndex(std::string_view text) const noexcept { return FPatterns.FirstMatch(text); }
+    // The rows' match texts compiled for one-pass matching; FindRowIndex asks it.
+    const TFBLogPatternSet& Patterns() const noexcept { return FPatterns; }
+    // What was wrong in the catalogue file, a line each with its line number.
+    const std::vector<std::string>& Warnings() const noexcept { return FWarnings; }
 
     const std::string& FileName() const noexcept { return FFileName; }
     const std::vector<TFBLogDescription>& Descriptions() const noexcept { return FDescriptions; }
@@ -67,10 +88,16 @@ public:
 
 private:
     void LoadCatalogue();
-    void AddCatalogueLine(std::string_view line);
+    void AddCatalogueLine(std::string_view line, std::size_t lineNumber);
+    bool ReadDirective(std::string_view comment, std::size_t lineNumber);
     int LookUpMonth(std::string_view name) noexcept;
 
     std::string FFileName;
     std::vector<TFBLogDescription> FDescriptions;
     int FLastMonth = 1;
+    TFBLogPatternSet FPatterns;
+    std::vector<std::string> FWarnings;
+    // The directives in force while the file is read.
+    TFBLogSeverity FCurrentSeverity = TFBLogSeverity::Unknown;
+    std::string FCurrentFacility;
 };

@@ -3,7 +3,7 @@
 # Runs apt-get as root, or through sudo for other users.
 set -euo pipefail
 
-packages=(g++ make cmake libgtest-dev qt6-base-dev)
+packages=(g++ make cmake pkg-config libgtest-dev qt6-base-dev libre2-dev)
 
 missing=()
 for package in "${packages[@]}"; do

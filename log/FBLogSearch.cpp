@@ -1,0 +1,294 @@
+#include "FBLogSearch.h"
+
+#include "FBLogParallel.h"
+#include "FBLogText.h"
+
+#include <re2/re2.h>
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+constexpr std::size_t kNotFound = std::string_view::npos;
+
+bool IsWordByte(char c) noexcept
+{
+    const auto byte = static_cast<unsigned char>(c);
+    // Bytes above ASCII belong to letters of some encoding.
+    return std::isalnum(byte) != 0 || c == '_' || byte >= 0x80;
+}
+
+// A found text is whole words when it neither continues a word before it nor runs on into one
+// after it ("inet_error:" is whole in "inet_error: read", "error" is not).
+bool IsWholeWord(std::string_view text, std::size_t begin, std::size_t end) noexcept
+{
+    if (begin >= end)
+        return false;
+    const bool startsClean = begin == 0 || !IsWordByte(text[begin - 1]) || !IsWordByte(text[begin]);
+    const bool endsClean = end == text.size() || !IsWordByte(text[end - 1]) || !IsWordByte(text[end]);
+    return startsClean && endsClean;
+}
+
+}  // namespace
+
+// One term: finds its next occurrence in a text.
+class TFBLogSearch::TTermMatcher {
+public:
+    virtual ~TTermMatcher() = default;
+    // The first occurrence that starts at or after `from`; Begin == kNotFound when none.
+    virtual TFBLogTextRange FindFrom(std::string_view text, std::size_t from) const = 0;
+    // True when a search over the whole log finds the same entries as a search of each entry
+    // (a plain text never reaches across the blank line between two entries).
+    virtual bool WorksAcrossEntries() const noexcept = 0;
+};
+
+namespace {
+
+class TPlainTerm : public TFBLogSearch::TTermMatcher {
+public:
+    TPlainTerm(std::string_view text, const TFBLogSearchOptions& options)
+        : FFinder(text, options.MatchCase), FWholeWords(options.WholeWords)
+    {
+    }
+
+    TFBLogTextRange FindFrom(std::string_view text, std::size_t from) const override
+    {
+        for (std::size_t at = FFinder.Find(text, from); at != kNotFound; at = FFinder.Find(text, at + 1))
+            if (!FWholeWords || IsWholeWord(text, at, at + FFinder.Size()))
+                return {at, at + FFinder.Size()};
+        return {kNotFound, kNotFound};
+    }
+
+    bool WorksAcrossEntries() const noexcept override { return true; }
+
+private:
+    TFBLogTextFinder FFinder;
+    bool FWholeWords;
+};
+
+class TRegexTerm : public TFBLogSearch::TTermMatcher {
+public:
+    TRegexTerm(std::string_view pattern, const TFBLogSearchOptions& options)
+        : FRegex(PatternText(pattern, options), Options(options))
+    {
+    }
+
+    bool Ok() const { return FRegex.ok(); }
+    const std::string& Error() const { return FRegex.error(); }
+
+    TFBLogTextRange FindFrom(std::string_view text, std::size_t from) const override
+    {
+        re2::StringPiece match;
+        if (from > text.size() ||
+            !FRegex.Match(re2::StringPiece(text.data(), text.size()), from, text.size(), RE2::UNANCHORED, &match, 1))
+            return {kNotFound, kNotFound};
+        // An empty match counts as found too; callers that go on move past it.
+        const auto begin = static_cast<std::size_t>(match.data() - text.data());
+        return {begin, begin + match.size()};
+    }
+
+    bool WorksAcrossEntries() const noexcept override { return false; }
+
+private:
+    static std::string PatternText(std::string_view pattern, const TFBLogSearchOptions& options)
+    {
+        // ^ and $ match at every line of an entry, as a reader of the log expects.
+        std::string text = "(?m)";
+        if (options.WholeWords)
+            text.append("\\b(?:").append(pattern).append(")\\b");
+        else
+            text.append(pattern);
+        return text;
+    }
+
+    static RE2::Options Options(const TFBLogSearchOptions& options)
+    {
+        RE2::Options settings;
+        settings.set_case_sensitive(options.MatchCase);
+        settings.set_log_errors(false);
+        return settings;
+    }
+
+    RE2 FRegex;
+};
+
+}  // namespace
+
+std::vector<TFBLogSearchTerm> ParseSearchQuery(std::string_view query, bool regularExpression)
+{
+    std::vector<TFBLogSearchTerm> terms;
+    if (regularExpression) {
+        const std::string_view pattern = TrimView(query);
+        if (pattern.size() > 1 && pattern[0] == '-')
+            terms.push_back({std::string(pattern.substr(1)), true});
+        else if (!pattern.empty())
+            terms.push_back({std::string(pattern), false});
+        return terms;
+    }
+    std::size_t i = 0;
+    while (i < query.size()) {
+        while (i < query.size() && query[i] == ' ')
+            ++i;
+        if (i == query.size())
+            break;
+        TFBLogSearchTerm term;
+        if (query[i] == '-' && i + 1 < query.size() && query[i + 1] != ' ') {
+            term.Exclude = true;
+            ++i;
+        }
+        if (query[i] == '"') {
+            const std::size_t close = query.find('"', i + 1);
+            const std::size_t end = close == kNotFound ? query.size() : close;
+            term.Text = query.substr(i + 1, end - i - 1);
+            i = close == kNotFound ? end : end + 1;
+        } else {
+            const std::size_t end = std::min(query.find(' ', i), query.size());
+            term.Text = query.substr(i, end - i);
+            i = end;
+        }
+        if (!term.Text.empty())
+            terms.push_back(std::move(term));
+    }
+    return terms;
+}
+
+TFBLogSearch::TFBLogSearch(std::string_view query, TFBLogSearchOptions options)
+{
+    for (const TFBLogSearchTerm& term : ParseSearchQuery(query, options.RegularExpression)) {
+        std::unique_ptr<TTermMatcher> matcher;
+        if (options.RegularExpression) {
+            auto regex = std::make_unique<TRegexTerm>(term.Text, options);
+            if (!regex->Ok()) {
+                FErrorText = regex->Error();
+                FIncluded.clear();
+                FExcluded.clear();
+                return;
+            }
+            matcher = std::move(regex);
+        } else {
+            matcher = std::make_unique<TPlainTerm>(term.Text, options);
+        }
+        (term.Exclude ? FExcluded : FIncluded).push_back(std::move(matcher));
+    }
+}
+
+TFBLogSearch::~TFBLogSearch() = default;
+
+bool TFBLogSearch::Empty() const noexcept
+{
+    return FIncluded.empty() && FExcluded.empty();
+}
+
+bool TFBLogSearch::Matches(std::string_view text) const
+{
+    const auto found = [&](const std::unique_ptr<TTermMatcher>& term) { return term->FindFrom(text, 0).Begin != kNotFound; };
+    return std::all_of(FIncluded.begin(), FIncluded.end(), found) && std::none_of(FExcluded.begin(), FExcluded.end(), found);
+}
+
+std::vector<TFBLogTextRange> TFBLogSearch::MatchRanges(std::string_view text) const
+{
+    std::vector<TFBLogTextRange> ranges;
+    for (const auto& term : FIncluded)
+        for (std::size_t from = 0; from <= text.size();) {
+            const TFBLogTextRange range = term->FindFrom(text, from);
+            if (range.Begin == kNotFound)
+                break;
+            if (range.End > range.Begin)
+                ranges.push_back(range);
+            from = std::max(range.End, range.Begin + 1);
+        }
+    // Overlapping ranges of different terms become one.
+    std::sort(ranges.begin(), ranges.end(), [](const auto& a, const auto& b) { return a.Begin < b.Begin; });
+    std::vector<TFBLogTextRange> merged;
+    for (const TFBLogTextRange& range : ranges)
+        if (!merged.empty() && range.Begin <= merged.back().End)
+            merged.back().End = std::max(merged.back().End, range.End);
+        else
+            merged.push_back(range);
+    return merged;
+}
+
+TFBLogEntrySet TFBLogSearch::MatchEntries(const TFBLogParser& parser, const FBLogsMsgs& msgs,
+                                          const std::atomic<bool>* cancel) const
+{
+    TFBLogEntrySet result(msgs.size(), FIncluded.empty());
+    for (std::size_t i = 0; i < FIncluded.size(); ++i) {
+        const TFBLogEntrySet found = EntriesWithTerm(*FIncluded[i], parser, msgs, cancel);
+        if (i == 0)
+            result = found;
+        else
+            result.IntersectWith(found);
+    }
+    for (const auto& term : FExcluded)
+        result.Subtract(EntriesWithTerm(*term, parser, msgs, cancel));
+    return result;
+}
+
+namespace {
+
+bool Cancelled(const std::atomic<bool>* cancel) noexcept
+{
+    return cancel != nullptr && cancel->load(std::memory_order_relaxed);
+}
+
+std::int64_t EntryEnd(const FBLogMsg& msg) noexcept
+{
+    return msg.Offset + msg.Length;
+}
+
+}  // namespace
+
+TFBLogEntrySet TFBLogSearch::EntriesWithTerm(const TTermMatcher& term, const TFBLogParser& parser, const FBLogsMsgs& msgs,
+                                             const std::atomic<bool>* cancel) const
+{
+    TFBLogEntrySet found(msgs.size());
+    const auto searchEachEntry = [&](std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last && !Cancelled(cancel); ++i) {
+            const std::string_view text = parser.ViewRange(msgs[i].Offset, EntryEnd(msgs[i]));
+            if (term.FindFrom(text, 0).Begin != kNotFound)
+                found.Add(i);
+        }
+    };
+    // A plain text is looked for through the log's bytes as a whole; each hit marks its entry,
+    // and the search goes on after that entry's end.
+    const auto searchThroughLog = [&](std::size_t first, std::size_t last) {
+        if (first == last)
+            return;
+        const std::string_view bytes = parser.ViewRange(0, EntryEnd(msgs[last - 1]));
+        std::size_t entry = first;
+        auto from = static_cast<std::size_t>(std::max<std::int64_t>(msgs[first].Offset, 0));
+        while (entry < last && !Cancelled(cancel)) {
+            const TFBLogTextRange hit = term.FindFrom(bytes, from);
+            if (hit.Begin == kNotFound)
+                break;
+            const auto hitBegin = static_cast<std::int64_t>(hit.Begin);
+            entry = static_cast<std::size_t>(std::partition_point(msgs.begin() + static_cast<std::ptrdiff_t>(entry),
+                                                                  msgs.begin() + static_cast<std::ptrdiff_t>(last),
+                                                                  [&](const FBLogMsg& m) { return EntryEnd(m) <= hitBegin; }) -
+                                             msgs.begin());
+            if (entry == last)
+                break;
+            const FBLogMsg& msg = msgs[entry];
+            if (hitBegin < msg.Offset) {
+                from = static_cast<std::size_t>(msg.Offset);
+                continue;
+            }
+            // A hit that runs on past the entry's end (a text holding line breaks) is looked for
+            // again inside the entry alone.
+            const bool inside = static_cast<std::int64_t>(hit.End) <= EntryEnd(msg) ||
+                                term.FindFrom(parser.ViewRange(msg.Offset, EntryEnd(msg)),
+                                              hit.Begin - static_cast<std::size_t>(msg.Offset)).Begin != kNotFound;
+            if (inside)
+                found.Add(entry);
+            ++entry;
+            if (entry < last)
+                from = static_cast<std::size_t>(msgs[entry].Offset);
+        }
+    };
+    if (term.WorksAcrossEntries())
+        ForEachPartInParallel(msgs.size(), 64, searchThroughLog);
+    else
+        ForEachPartInParallel(msgs.size(), 64, searchEachEntry);
+    return found;
+}

@@ -1,0 +1,72 @@
+#pragma once
+// Text search over the entries of a log: what the user typed, split into terms that must all
+// occur in an entry (header and body), and terms with a leading "-" that must not.
+
+#include "FBLogEntrySet.h"
+#include "uFBLogParser.h"
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct TFBLogSearchOptions {
+    bool MatchCase = false;
+    bool WholeWords = false;
+    bool RegularExpression = false;
+};
+
+struct TFBLogSearchTerm {
+    std::string Text;
+    bool Exclude = false;
+
+    bool operator==(const TFBLogSearchTerm&) const = default;
+};
+
+// Blanks separate terms and double quotes keep a phrase together ("connection reset"); a term
+// written with a leading "-" excludes. A regular expression is one term, whatever it holds
+// (a leading "-" still excludes).
+std::vector<TFBLogSearchTerm> ParseSearchQuery(std::string_view query, bool regularExpression);
+
+// Where a term was found in a text: bytes [Begin, End).
+struct TFBLogTextRange {
+    std::size_t Begin = 0;
+    std::size_t End = 0;
+
+    bool operator==(const TFBLogTextRange&) const = default;
+};
+
+class TFBLogSearch {
+public:
+    TFBLogSearch(std::string_view query, TFBLogSearchOptions options);
+    ~TFBLogSearch();
+    TFBLogSearch(const TFBLogSearch&) = delete;
+    TFBLogSearch& operator=(const TFBLogSearch&) = delete;
+
+    // False when a regular expression does not compile; ErrorText then says why.
+    bool Valid() const noexcept { return FErrorText.empty(); }
+    const std::string& ErrorText() const noexcept { return FErrorText; }
+    // True when the query holds no term: every entry matches.
+    bool Empty() const noexcept;
+
+    // True when every included term occurs in the text and no excluded one does.
+    bool Matches(std::string_view text) const;
+    // Where the included terms occur in the text, in order, without overlaps.
+    std::vector<TFBLogTextRange> MatchRanges(std::string_view text) const;
+
+    // The entries of the index that match, found in a pass over the whole log per term on all
+    // cores. With cancel set to true meanwhile, the result is incomplete and must be dropped.
+    TFBLogEntrySet MatchEntries(const TFBLogParser& parser, const FBLogsMsgs& msgs,
+                                const std::atomic<bool>* cancel = nullptr) const;
+
+    class TTermMatcher;
+
+private:
+    TFBLogEntrySet EntriesWithTerm(const TTermMatcher& term, const TFBLogParser& parser, const FBLogsMsgs& msgs,
+                                   const std::atomic<bool>* cancel) const;
+
+    std::vector<std::unique_ptr<TTermMatcher>> FIncluded;
+    std::vector<std::unique_ptr<TTermMatcher>> FExcluded;
+    std::string FErrorText;
+};
