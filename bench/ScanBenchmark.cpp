@@ -1,10 +1,18 @@
 // Measures the log scan against the floor of any scanner: reading the file into memory plus
 // one memchr pass over it. Generates realistic logs (LF and CR LF) of the given size, times
 // both in this process, and measures the scan's peak memory in a child process of its own.
+// Then, over the same scanned log, times what the viewer does with the index: classifying every
+// entry by the description catalogue, searching the entries (against a case-insensitive memchr
+// pass over the same bytes), and narrowing the list by kind, date range and search.
 //
 //   scan_bench [size in MiB, default 256] [folder for the generated logs, default: temp]
+//              [description catalogue, default: the shipped fblvlog.descr]
 
+#include "FBLogClassifier.h"
+#include "FBLogNarrowing.h"
 #include "FBLogSampleGenerator.h"
+#include "FBLogSearch.h"
+#include "uFBLogDescriptor.h"
 #include "uFBLogParser.h"
 
 #include <algorithm>
@@ -16,7 +24,11 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <set>
 #include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 #ifdef _WIN32
 #define popen _popen
@@ -110,7 +122,184 @@ void ReportMemory(const char* self, const std::string& path, std::int64_t fileSi
                 24.0 * static_cast<double>(entries) / mib, extra);
 }
 
-void Measure(const char* self, const std::string& label, const std::string& path)
+// ---- What the viewer does with the index: classify, search, narrow ----
+
+double Ratio(double part, double whole)
+{
+    return whole > 0 ? part / whole : 0.0;
+}
+
+char FoldAscii(char c) noexcept
+{
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The floor of a plain-text search: one pass over the bytes that finds the text's first byte
+// with memchr in both letter cases (two streams, merged in order) and compares the rest without
+// regard to letter case. Returns the occurrences found.
+std::size_t CountNoCase(std::string_view bytes, std::string_view needle)
+{
+    if (needle.empty() || bytes.size() < needle.size())
+        return 0;
+    const char* const end = bytes.data() + bytes.size();
+    const char* const lastStart = end - needle.size();
+    const char upper = FoldAscii(needle[0]);
+    const char lower = upper >= 'A' && upper <= 'Z' ? static_cast<char>(upper - 'A' + 'a') : upper;
+    const auto next = [&](const char* from, char c) {
+        if (from > lastStart)
+            return end;
+        const void* at = std::memchr(from, c, static_cast<std::size_t>(lastStart - from) + 1);
+        return at ? static_cast<const char*>(at) : end;
+    };
+    const auto sameRest = [&](const char* at) {
+        for (std::size_t i = 1; i < needle.size(); ++i)
+            if (FoldAscii(at[i]) != FoldAscii(needle[i]))
+                return false;
+        return true;
+    };
+    const char* atUpper = next(bytes.data(), upper);
+    const char* atLower = lower == upper ? end : next(bytes.data(), lower);
+    std::size_t hits = 0;
+    for (;;) {
+        const char* at = std::min(atUpper, atLower);
+        if (at == end)
+            break;
+        hits += sameRest(at) ? 1 : 0;
+        if (at == atUpper)
+            atUpper = next(at + 1, upper);
+        else
+            atLower = next(at + 1, lower);
+    }
+    return hits;
+}
+
+// One query of the search benchmark, with the plain texts its floor passes look for.
+struct SearchCase {
+    const char* Label;
+    std::string_view Query;
+    TFBLogSearchOptions Options;
+    std::vector<std::string_view> FloorTexts;  // one floor pass each
+    const char* Target;
+};
+
+struct SearchResult {
+    TFBLogEntrySet Found;
+    double Seconds = 0;
+};
+
+SearchResult MeasureSearch(const TFBLogParser& parser, const FBLogsMsgs& msgs, const SearchCase& query)
+{
+    SearchResult result;
+    const TFBLogSearch search(query.Query, query.Options);
+    if (!search.Valid()) {
+        std::printf("    %-24s does not compile: %s\n", query.Label, search.ErrorText().c_str());
+        return result;
+    }
+    result.Seconds = BestOf([&] { result.Found = search.MatchEntries(parser, msgs); });
+    const std::string_view bytes = parser.ViewRange(0, parser.FileSize());
+    std::size_t occurrences = 0;
+    const double floor = BestOf([&] {
+        occurrences = 0;
+        for (const std::string_view text : query.FloorTexts)
+            occurrences += CountNoCase(bytes, text);
+    });
+    std::printf("    %-24s %7.1f ms  %8zu entries   floor %6.1f ms (%zu hits)   ratio %.2f (target: %s)\n",
+                query.Label, result.Seconds * 1e3, result.Found.Count(), floor * 1e3, occurrences,
+                Ratio(result.Seconds, floor), query.Target);
+    return result;
+}
+
+void MeasureNarrowing(const char* label, const FBLogsMsgs& msgs, const TFBLogNarrowing& narrowing,
+                      const TFBLogEntrySet* searchSet)
+{
+    FBLogsMsgs listed;
+    const double seconds = BestOf([&] { listed = NarrowEntries(msgs, narrowing); });
+    const double entries = static_cast<double>(msgs.size());
+    const double setBytes = searchSet ? static_cast<double>(searchSet->Size()) / 8.0 : 0.0;
+    const double mapBytes = 4.0 * static_cast<double>(listed.size());
+    std::printf("    %-36s %7.1f ms (target: under 200 ms)  %8zu rows listed   growth %.2f bytes/entry"
+                " = search set %.2f + row map %.2f (target: at most 8)\n",
+                label, seconds * 1e3, listed.size(), Ratio(setBytes + mapBytes, entries), Ratio(setBytes, entries),
+                Ratio(mapBytes, entries));
+}
+
+void MeasureEngine(const std::string& path, double scanSeconds, const TFBLogDescriptor& catalogue)
+{
+    TFBLogParser parser(path);
+    FBLogsMsgs msgs;
+    parser.ScanEntries(msgs);
+    const double entries = static_cast<double>(msgs.size());
+    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+
+    // Classification.
+    FBLogKinds kinds;
+    const double classify = BestOf([&] { kinds = ClassifyEntries(parser, msgs, catalogue); });
+    const auto known = static_cast<std::size_t>(
+        std::count_if(kinds.begin(), kinds.end(), [](FBLogKind kind) { return kind != kUnknownKind; }));
+    std::printf("  classification, %zu catalogue rows, %u threads:\n", catalogue.Descriptions().size(), cores);
+    std::printf("    (c) ClassifyEntries:        %7.1f ms  %10.0f entries/s\n", classify * 1e3,
+                Ratio(entries, classify));
+    std::printf("    ratio c/b: %.2f (target: at most 1.0)\n", Ratio(classify, scanSeconds));
+    std::printf("    entries of a known kind: %zu of %zu (%.1f%%)\n", known, msgs.size(), 100.0 * Ratio(known, entries));
+    std::printf("    kinds: sizeof(FBLogKind) %zu bytes, %.2f bytes/entry beside the 24-byte index entry\n",
+                sizeof(FBLogKind), Ratio(static_cast<double>(kinds.capacity() * sizeof(FBLogKind)), entries));
+
+    // Search, against one case-insensitive memchr pass per plain text on one thread.
+    std::printf("  search (MatchEntries, %u threads) against the floor (case-insensitive memchr pass, 1 thread):\n",
+                cores);
+    constexpr const char* kPlainTarget = "at most 2.0, under 500 ms";
+    const std::vector<SearchCase> queries = {
+        {"\"10054\"", "10054", {}, {"10054"}, kPlainTarget},
+        {"rare word \"shadow\"", "shadow", {}, {"shadow"}, kPlainTarget},
+        {"\"inet_error -10054\"", "inet_error -10054", {}, {"inet_error", "10054"}, kPlainTarget},
+        {"whole words \"error\"", "error", {.WholeWords = true}, {"error"}, kPlainTarget},
+        {"regex \"errno = 1005[34]\"", "errno = 1005[34]", {.RegularExpression = true}, {"errno = 1005"},
+         "under 500 ms; floor of \"errno = 1005\""},
+    };
+    TFBLogEntrySet narrowingSearch;
+    for (const SearchCase& query : queries) {
+        SearchResult result = MeasureSearch(parser, msgs, query);
+        if (query.Query == "inet_error -10054")
+            narrowingSearch = std::move(result.Found);
+    }
+
+    // Narrowing: hide the most frequent known kind, show warnings and worse.
+    std::vector<std::size_t> perKind(catalogue.Descriptions().size() + 1);
+    for (const FBLogKind kind : kinds)
+        if (kind < perKind.size())
+            ++perKind[kind];
+    const auto mostFrequent = static_cast<std::size_t>(std::max_element(perKind.begin() + 1, perKind.end()) - perKind.begin());
+    const TFBLogDescription* hidden = RowOfKind(catalogue, static_cast<FBLogKind>(mostFrequent));
+    const std::set<std::string> hiddenMatchTexts = {hidden ? hidden->MatchText() : std::string()};
+    const auto severe = static_cast<std::size_t>(
+        std::count_if(catalogue.Descriptions().begin(), catalogue.Descriptions().end(),
+                      [](const TFBLogDescription& row) { return row.Severity() >= TFBLogSeverity::Warning; }));
+    double first = 0, last = 0;
+    for (const FBLogMsg& msg : msgs)
+        if (msg.DateTime != 0) {
+            first = first == 0 ? msg.DateTime : std::min(first, msg.DateTime);
+            last = std::max(last, msg.DateTime);
+        }
+    const double from = first + (last - first) / 4, to = last - (last - first) / 4;
+    std::printf("  narrowing (NarrowEntries), hiding \"%s\" (%zu entries), dates: middle half of the log's span,\n"
+                "  search: \"inet_error -10054\"; catalogue rows of at least warning severity: %zu of %zu\n",
+                hiddenMatchTexts.begin()->c_str(), perKind[mostFrequent], severe, catalogue.Descriptions().size());
+    const auto narrow = [&](const char* label, bool dated, TFBLogSeverity atLeast) {
+        TFBLogNarrowing narrowing;
+        if (dated) {
+            narrowing.SetDateRange(from, to);
+            narrowing.SetSearchMatches(&narrowingSearch);
+        }
+        narrowing.SetKinds(&kinds, ShownKinds(catalogue, hiddenMatchTexts, atLeast));
+        MeasureNarrowing(label, msgs, narrowing, dated ? &narrowingSearch : nullptr);
+    };
+    narrow("(d) kinds, >= warning", false, TFBLogSeverity::Warning);
+    narrow("(e) dates + kinds + search, >= warn.", true, TFBLogSeverity::Warning);
+    narrow("(f) kinds, any severity", false, TFBLogSeverity::Unknown);
+    narrow("(g) dates + kinds + search, any", true, TFBLogSeverity::Unknown);
+}
+
+void Measure(const char* self, const std::string& label, const std::string& path, const TFBLogDescriptor& catalogue)
 {
     const auto size = static_cast<std::int64_t>(std::filesystem::file_size(path));
     const double mb = static_cast<double>(size) / 1e6;
@@ -123,6 +312,7 @@ void Measure(const char* self, const std::string& label, const std::string& path
                 static_cast<double>(entries) / scan);
     std::printf("  ratio b/a: %.2f (target: at most 2.0)\n", scan / floor);
     ReportMemory(self, path, size);
+    MeasureEngine(path, scan, catalogue);
 }
 
 std::string WriteLog(const std::filesystem::path& folder, const std::string& name, FBServerVersion version,
@@ -152,11 +342,26 @@ int main(int argc, char** argv)
         argc > 2 ? std::filesystem::path(argv[2]) : std::filesystem::temp_directory_path() / "kestrelon-bench";
     std::filesystem::create_directories(folder);
 
+    // The shipped catalogue, or the one found beside this program.
+    std::string cataloguePath = argc > 3 ? argv[3] : "";
+#ifdef KESTRELON_CATALOGUE
+    if (cataloguePath.empty() && std::filesystem::exists(KESTRELON_CATALOGUE))
+        cataloguePath = KESTRELON_CATALOGUE;
+#endif
+    if (cataloguePath.empty())
+        cataloguePath = (std::filesystem::path(argv[0]).parent_path() / "fblvlog.descr").string();
+    const TFBLogDescriptor catalogue(cataloguePath);
+    if (catalogue.Descriptions().empty())
+        std::printf("warning: no catalogue rows read from %s; every entry stays of the unknown kind\n",
+                    cataloguePath.c_str());
+    for (const std::string& warning : catalogue.Warnings())
+        std::printf("catalogue: %s\n", warning.c_str());
+
     std::printf("Scan benchmark, %lld MiB logs, best of %d runs\n", static_cast<long long>(mib), kRuns);
     const std::string lf = WriteLog(folder, "firebird-lf.log", FBServerVersion::Firebird30, FBServerPlatform::Linux, mib << 20);
     const std::string crlf = WriteLog(folder, "firebird-crlf.log", FBServerVersion::Firebird25, FBServerPlatform::Windows, mib << 20);
-    Measure(argv[0], "LF log (Firebird 3.0, Linux)", lf);
-    Measure(argv[0], "CR LF log (Firebird 2.5, Windows)", crlf);
+    Measure(argv[0], "LF log (Firebird 3.0, Linux)", lf, catalogue);
+    Measure(argv[0], "CR LF log (Firebird 2.5, Windows)", crlf, catalogue);
     std::filesystem::remove(lf);
     std::filesystem::remove(crlf);
     return 0;
