@@ -78,6 +78,23 @@ std::optional<int> TStateStore::ReadInteger(const QString& name) const
     return ok ? std::optional<int>(number) : std::nullopt;
 }
 
+std::optional<QStringList> TStateStore::ReadStringList(const QString& name) const
+{
+    const QVariant value = FSettings.value(Key(name));
+    if (!value.isValid())
+        return std::nullopt;
+    if (value.typeId() == QMetaType::QString)
+        return QStringList{value.toString()};
+    if (value.typeId() != QMetaType::QStringList)
+        throw EStateStoreError(name);
+    return value.toStringList();
+}
+
+void TStateStore::WriteStringList(const QString& name, const QStringList& value)
+{
+    FSettings.setValue(Key(name), value);
+}
+
 void TStateStore::WriteString(const QString& name, const QString& value)
 {
     FSettings.setValue(Key(name), value);

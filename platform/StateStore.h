@@ -27,7 +27,12 @@ public:
     // An integer; a string holding a decimal number counts too, any other string is absent.
     std::optional<int> ReadInteger(const QString& name) const;
 
+    // A list of strings; a single string counts as a list of one (the way QSettings' text
+    // formats give back a list of one).
+    std::optional<QStringList> ReadStringList(const QString& name) const;
+
     void WriteString(const QString& name, const QString& value);
+    void WriteStringList(const QString& name, const QStringList& value);
     void WriteDateTime(const QString& name, double value);
     // Keeps the type already stored: a value that exists as a string stays a string.
     void WriteInteger(const QString& name, int value);

@@ -2,6 +2,7 @@
 
 #include "AsciiCollationKeys.h"
 #include "FBLogText.h"
+#include "SeverityLook.h"
 #include "Timestamps.h"
 #include "uFBLogDescriptor.h"
 
@@ -46,16 +47,43 @@ void TLogMessagesModel::SetSource(const TFBLogParser* parser, const TFBLogDescri
 {
     beginResetModel();
     FRows.clear();
+    FEntries.clear();
     FParser = parser;
     FDescriptor = descriptor;
     endResetModel();
 }
 
-void TLogMessagesModel::SetRows(std::vector<FBLogMsg> rows)
+void TLogMessagesModel::SetKinds(const FBLogKinds* kinds)
+{
+    FKinds = kinds;
+    if (!FRows.empty())
+        emit dataChanged(index(0, 0), index(RowCount() - 1, ColumnCount - 1));
+}
+
+void TLogMessagesModel::SetRows(std::vector<FBLogMsg> rows, std::vector<std::uint32_t> entries)
 {
     beginResetModel();
     FRows = std::move(rows);
+    FEntries = entries.size() == FRows.size() ? std::move(entries) : std::vector<std::uint32_t>();
     endResetModel();
+}
+
+std::int64_t TLogMessagesModel::EntryOfRow(int row) const
+{
+    return row >= 0 && static_cast<std::size_t>(row) < FEntries.size() ? FEntries[static_cast<std::size_t>(row)] : -1;
+}
+
+FBLogKind TLogMessagesModel::KindOfRow(int row) const
+{
+    const std::int64_t entry = EntryOfRow(row);
+    return FKinds != nullptr && entry >= 0 && static_cast<std::size_t>(entry) < FKinds->size()
+               ? (*FKinds)[static_cast<std::size_t>(entry)]
+               : kUnknownKind;
+}
+
+TFBLogSeverity TLogMessagesModel::SeverityOfRow(int row) const
+{
+    return FDescriptor != nullptr ? SeverityOfKind(*FDescriptor, KindOfRow(row)) : TFBLogSeverity::Unknown;
 }
 
 void TLogMessagesModel::Clear()
@@ -273,6 +301,12 @@ void TLogMessagesModel::Reorder(const std::vector<std::size_t>& order)
         newRowOf[order[position]] = static_cast<int>(position);
     }
     FRows = std::move(sorted);
+    if (!FEntries.empty()) {
+        std::vector<std::uint32_t> entries(FEntries.size());
+        for (std::size_t position = 0; position < order.size(); ++position)
+            entries[position] = FEntries[order[position]];
+        FEntries = std::move(entries);
+    }
     // Selected rows stay selected where they now stand.
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
@@ -314,6 +348,10 @@ QVariant TLogMessagesModel::data(const QModelIndex& index, int role) const
     case Qt::ToolTipRole:
         return QString::fromLatin1(kCaptions[index.column()]) + QStringLiteral(":\n") +
                CellText(index.row(), index.column());
+    case Qt::DecorationRole: return Decoration(index.row(), index.column());
+    case Qt::BackgroundRole: return Background(index.row());
+    case KindRole: return static_cast<int>(KindOfRow(index.row()));
+    case SeverityRole: return static_cast<int>(SeverityOfRow(index.row()));
     case Qt::FontRole:
         if (index.column() == ColumnSource && IsClientEntry(index.row())) {
             QFont italic;
@@ -323,6 +361,21 @@ QVariant TLogMessagesModel::data(const QModelIndex& index, int role) const
         return {};
     default: return {};
     }
+}
+
+QVariant TLogMessagesModel::Decoration(int row, int column) const
+{
+    if (column != ColumnMessage)
+        return {};
+    const QIcon icon = SeverityIcon(SeverityOfRow(row));
+    return icon.isNull() ? QVariant() : QVariant(icon);
+}
+
+QVariant TLogMessagesModel::Background(int row) const
+{
+    if (SeverityOfRow(row) != TFBLogSeverity::Critical)
+        return {};
+    return CriticalRowBrush();
 }
 
 QVariant TLogMessagesModel::headerData(int section, Qt::Orientation orientation, int role) const

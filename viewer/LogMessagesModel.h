@@ -3,6 +3,7 @@
 // Every text a cell shows is worked out when the view asks for it, from the scanner's
 // in-memory copy of the log.
 
+#include "FBLogClassifier.h"
 #include "uFBLogParser.h"
 
 #include <QAbstractTableModel>
@@ -18,18 +19,28 @@ class TLogMessagesModel : public QAbstractTableModel {
     Q_OBJECT
 public:
     enum Column { ColumnNo, ColumnTime, ColumnSource, ColumnMessage, ColumnCount };
+    // What views read beside the texts: the row's kind and its severity (as an int).
+    enum Role { KindRole = Qt::UserRole + 1, SeverityRole };
 
     explicit TLogMessagesModel(QObject* parent = nullptr);
 
     // The scanner whose bytes the rows refer to, and the header grammar; both outlive the rows.
     void SetSource(const TFBLogParser* parser, const TFBLogDescriptor* descriptor);
 
-    // Replaces all rows in one reset.
-    void SetRows(std::vector<FBLogMsg> rows);
+    // Every entry's kind, by position in the log's index; nullptr when not known. Outlives the rows.
+    void SetKinds(const FBLogKinds* kinds);
+
+    // Replaces all rows in one reset. entries, when given, holds each row's position in the
+    // log's index (4 bytes a row), through which the row's kind and search match are found.
+    void SetRows(std::vector<FBLogMsg> rows, std::vector<std::uint32_t> entries = {});
     void Clear();
 
     const FBLogMsg& Row(int row) const { return FRows[static_cast<std::size_t>(row)]; }
     int RowCount() const { return static_cast<int>(FRows.size()); }
+    // The row's position in the log's index, or -1 when the rows came without them.
+    std::int64_t EntryOfRow(int row) const;
+    FBLogKind KindOfRow(int row) const;
+    TFBLogSeverity SeverityOfRow(int row) const;
 
     // The entry's bytes as the file holds them.
     std::string EntryText(int row) const;
@@ -62,7 +73,12 @@ private:
     std::vector<int> TextRanksBySortKeys(int column, const QCollator& collator) const;
     void Reorder(const std::vector<std::size_t>& order);
 
+    QVariant Decoration(int row, int column) const;
+    QVariant Background(int row) const;
+
     std::vector<FBLogMsg> FRows;
+    std::vector<std::uint32_t> FEntries;
+    const FBLogKinds* FKinds = nullptr;
     const TFBLogParser* FParser = nullptr;
     const TFBLogDescriptor* FDescriptor = nullptr;
 };

@@ -10,6 +10,8 @@
 #include "FBLogDateTime.h"
 #include "FBLogFile.h"
 #include "FileChooser.h"
+#include "FindBar.h"
+#include "KindsModel.h"
 #include "LogMessagesModel.h"
 #include "LogViewerPasses.h"
 #include "MenuBarStyle.h"
@@ -38,6 +40,9 @@ const QString kOpenFile = QStringLiteral("OpenFile");
 const QString kDisplayStartDate = QStringLiteral("DisplayStartDate");
 const QString kDisplayEndDate = QStringLiteral("DisplayEndDate");
 const QString kDateFilter = QStringLiteral("DateFilter");
+const QString kHiddenKinds = QStringLiteral("HiddenKinds");
+const QString kSeverityAtLeast = QStringLiteral("SeverityAtLeast");
+const QString kSearchHistory = QStringLiteral("SearchHistory");
 
 // The pickers' value in the window definition.
 const QDateTime kInitialPickerValue(QDate(2008, 11, 20), QTime(11, 55, 7), Qt::UTC);
@@ -128,6 +133,7 @@ TfmLogViewer::TfmLogViewer(QWidget* parent)
     SetupMenus();
     SetupStatusBar();
     SetupViews();
+    SetupFinding();
     ConnectControls();
     FormCreate();
 }
@@ -253,6 +259,7 @@ void TfmLogViewer::ConnectControls()
     connect(ui->dtpDFTo, &QDateTimeEdit::dateTimeChanged, this, Guarded(&TfmLogViewer::dtpDFCustomDateChange));
     connect(ui->miMsgDaysReloadAll, &QAction::triggered, this, Guarded(&TfmLogViewer::miMsgDaysReloadAllClick));
     ConnectViews();
+    ConnectFinding();
 }
 
 void TfmLogViewer::FormCreate()
@@ -270,6 +277,12 @@ void TfmLogViewer::FormCreate()
         FDescriptor = std::make_unique<TFBLogDescriptor>(std::string());
     }
     FMessagesModel->SetSource(nullptr, FDescriptor.get());
+    FKindsModel->SetCatalogue(FDescriptor.get());
+    if (!FDescriptor->Warnings().empty())
+        ShowErrorMessage(this, QString::fromLocal8Bit(FDescriptor->Warnings().front()) +
+                                   (FDescriptor->Warnings().size() > 1
+                                        ? QStringLiteral("\n(and %1 more such lines)").arg(FDescriptor->Warnings().size() - 1)
+                                        : QString()));
 
     ui->cbShowDateFilter->setCurrentIndex(dfTodayOnly);
     LoadState(commandLineFile);
@@ -292,10 +305,23 @@ void TfmLogViewer::LoadState(const QString& commandLineFile)
     restorePicker(ui->dtpDFFrom, kDisplayStartDate);
     restorePicker(ui->dtpDFTo, kDisplayEndDate);
 
+    LoadFindingState(store);
     const auto filter = ReadReportingErrors(this, [&] { return store.ReadInteger(kDateFilter); });
     if (filter && *filter >= dfAllRecords && *filter <= dfCustom)
         SetDateFilterChoice(*filter);
     RunCommand(this, [this] { cbShowDateFilterChange(); });
+}
+
+void TfmLogViewer::LoadFindingState(const TStateStore& store)
+{
+    std::set<std::string> hidden;
+    for (const QString& matchText : ReadReportingErrors(this, [&] { return store.ReadStringList(kHiddenKinds); }).value_or(QStringList()))
+        hidden.insert(matchText.toStdString());
+    FKindsModel->SetHiddenMatchTexts(std::move(hidden));
+    const auto severity = ReadReportingErrors(this, [&] { return store.ReadInteger(kSeverityAtLeast); });
+    if (severity && *severity >= 0 && *severity < cbSeverityAtLeast->count())
+        cbSeverityAtLeast->setCurrentIndex(*severity);
+    FFindBar->SetHistory(ReadReportingErrors(this, [&] { return store.ReadStringList(kSearchHistory); }).value_or(QStringList()));
 }
 
 void TfmLogViewer::SaveState()
@@ -305,6 +331,13 @@ void TfmLogViewer::SaveState()
     store.WriteDateTime(kDisplayStartDate, PickerTimestamp(ui->dtpDFFrom));
     store.WriteDateTime(kDisplayEndDate, PickerTimestamp(ui->dtpDFTo));
     store.WriteInteger(kDateFilter, ui->cbShowDateFilter->currentIndex());
+    QStringList hidden;
+    for (const std::string& matchText : FKindsModel->HiddenMatchTexts())
+        hidden << QString::fromStdString(matchText);
+    store.WriteStringList(kHiddenKinds, hidden);
+    store.WriteInteger(kSeverityAtLeast, cbSeverityAtLeast->currentIndex());
+    FFindBar->RememberQuery();
+    store.WriteStringList(kSearchHistory, FFindBar->History());
     store.Sync();
 }
 
@@ -317,6 +350,7 @@ void TfmLogViewer::FormActivate()
 
 void TfmLogViewer::FormDestroy()
 {
+    CancelSearch();
     SaveState();
     FMessagesModel->SetSource(nullptr, nullptr);
     FDescriptor.reset();
@@ -425,6 +459,7 @@ void TfmLogViewer::RunLoadSequence(bool fallBackToAllRecords)
     const TPassScope sequence(*this);
     RunCommand(this, [this, fallBackToAllRecords] {
         LoadLogFile();
+        RunSearchNow();
         CalculateDays();
         FillMessageList(PickerTimestamp(ui->dtpDFFrom), PickerTimestamp(ui->dtpDFTo));
         if (fallBackToAllRecords)

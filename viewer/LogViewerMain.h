@@ -3,6 +3,8 @@
 // the date filter, the status bar, and the passes that load a log and fill the views.
 
 #include "ErrorDisplay.h"
+#include "FBLogClassifier.h"
+#include "FBLogSearch.h"
 #include "LayoutStore.h"
 #include "uFBLogDescriptor.h"
 #include "uFBLogParser.h"
@@ -11,6 +13,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -18,10 +21,20 @@
 namespace Ui {
 class TfmLogViewer;
 }
+class QComboBox;
+class QDockWidget;
 class QLabel;
 class QMenu;
 class QDateTimeEdit;
+class QSortFilterProxyModel;
+class QTableView;
+template <typename T>
+class QFutureWatcher;
 class TDaysModel;
+class TStateStore;
+class TFBLogNarrowing;
+class TFindBar;
+class TKindsModel;
 class TLogMessagesModel;
 
 // The first argument after the program's name that names an existing file, exactly as written.
@@ -55,6 +68,12 @@ public:
     const TFBLogDescriptor* Descriptor() const { return FDescriptor.get(); }
     TLogMessagesModel* MessagesModel() const { return FMessagesModel; }
     TDaysModel* DaysModel() const { return FDaysModel; }
+    TKindsModel* KindsModel() const { return FKindsModel; }
+    TFindBar* FindBar() const { return FFindBar; }
+    // Every entry's kind, by position in LogMsgs.
+    const FBLogKinds& Kinds() const { return FKinds; }
+    // True while a search runs on the worker threads.
+    bool SearchRunning() const;
     QString StatusPanelText(int panel) const;
     // True while a pass runs (and lets pending events run in between).
     bool PassRunning() const { return FPassDepth > 0; }
@@ -90,6 +109,23 @@ public:
     void mivstShowThisDateOnlyClick();
     void mivstShowAllLogClick();
 
+    // Finding and narrowing: the find bar, the kinds view and its severity choice.
+    void acFindExecute();
+    void FindBarSearchChange();
+    void FindBarOnlyMatchingChange();
+    void FindBarClose();
+    void acFindNextExecute();
+    void acFindPreviousExecute();
+    void KindsChange();
+    void cbSeverityAtLeastChange();
+    void pmKindsPopup();
+    void miKindsShowAllClick();
+    void miKindsShowOnlyThisClick();
+    void miKindsHideFacilityClick();
+    // Copying: the selected entries' texts as the log holds them, or their visible columns.
+    void acCopyExecute();
+    void acCopyAsTableExecute();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -105,6 +141,7 @@ private:
     void FormDestroy();
     void LoadState(const QString& commandLineFile);
     void SaveState();
+    void LoadFindingState(const TStateStore& store);
 
     void SetupMenus();
     void SetupStatusBar();
@@ -122,6 +159,22 @@ private:
     double PickerTimestamp(const QDateTimeEdit* picker) const;
 
     void ConnectViews();
+    void SetupFinding();
+    void SetupKindsView();
+    void ConnectFinding();
+    void ClassifyLog();
+    TFBLogNarrowing Narrowing(double start, double end) const;
+    void RefreshKinds(double start, double end);
+    void RefillMessageList();
+    void CancelSearch();
+    void RunSearchNow();
+    void SearchFinished(std::uint64_t generation);
+    void SearchResultChanged();
+    bool RowMatchesSearch(int row) const;
+    void MoveToMatch(int step);
+    void ShowFindResult();
+    void HighlightMatches();
+    QList<int> SelectedRowsInListOrder() const;
     // A handler for a signal: a command that arrives while a pass lets events run is ignored,
     // so the pass is never disturbed (input from the user waits for the pass to end; this
     // catches the rest), and its errors go to the error display.
@@ -154,6 +207,26 @@ private:
     std::unique_ptr<TFBLogParser> FParser;
     FBLogsMsgs FLogMsgs;
     std::unique_ptr<TFBLogDescriptor> FDescriptor;
+    FBLogKinds FKinds;
+
+    TFindBar* FFindBar = nullptr;
+    TKindsModel* FKindsModel = nullptr;
+    QSortFilterProxyModel* FKindsProxy = nullptr;
+    QDockWidget* dwKinds = nullptr;
+    QTableView* tvKinds = nullptr;
+    QComboBox* cbSeverityAtLeast = nullptr;
+    QMenu* pmKinds = nullptr;
+    // The kinds view counts this date range; it is counted again only when the range or the
+    // log changes.
+    std::optional<std::pair<double, double>> FKindsRange;
+    // The search whose matches are known, and those matches; a search on the worker threads
+    // replaces both when it ends, unless a newer one (or a new log) came meanwhile.
+    std::shared_ptr<const TFBLogSearch> FSearch;
+    std::optional<TFBLogEntrySet> FSearchMatches;
+    QFutureWatcher<TFBLogEntrySet>* FSearchWatcher = nullptr;
+    std::shared_ptr<std::atomic<bool>> FSearchCancel;
+    std::shared_ptr<const TFBLogSearch> FPendingSearch;
+    std::uint64_t FSearchGeneration = 0;
 
     std::unique_ptr<TLayoutStore> FLayout;
     bool FLayoutRestored = false;

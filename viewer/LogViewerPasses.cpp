@@ -8,6 +8,8 @@
 
 #include "ApplicationInfo.h"
 #include "DaysModel.h"
+#include "FBLogNarrowing.h"
+#include "KindsModel.h"
 #include "LogMessagesModel.h"
 #include "Timestamps.h"
 #include "WaitCursor.h"
@@ -29,11 +31,6 @@ QString FillProgressText(std::size_t done, std::size_t total)
         text += QStringLiteral(" (%1%)").arg(locale.toString(percent, 'f', 2));
     }
     return text;
-}
-
-bool InRange(double value, double start, double end)
-{
-    return start <= value && value <= end;
 }
 
 }  // namespace
@@ -73,6 +70,12 @@ void TfmLogViewer::LoadLogFile()
     const TWaitCursor wait;
     ShowFileName();
     TPassProgress progress(*this, QStringLiteral("Loading from file... "));
+    CancelSearch();
+    FSearchMatches.reset();
+    FMessagesModel->SetKinds(nullptr);
+    FKindsModel->Clear();
+    FKindsRange.reset();
+    FKinds = FBLogKinds();
     FLogMsgs = FBLogsMsgs();
     const auto showCounts = qScopeGuard([this] {
         ShowFileSize(FParser ? FParser->FileSize() : 0);
@@ -86,6 +89,7 @@ void TfmLogViewer::LoadLogFile()
     LetPendingEventsRun();
     FParser.reset();
     ScanLogFile();
+    ClassifyLog();
 }
 
 void TfmLogViewer::ScanLogFile()
@@ -128,24 +132,35 @@ void TfmLogViewer::FillMessageList(double from, double to)
     FMessagesModel->Clear();
     {
         std::vector<FBLogMsg> rows;
+        std::vector<std::uint32_t> entries;
         // The rows go into the list in one reset, and the count follows, however the fill ends.
         const auto publish = qScopeGuard([&] {
-            FMessagesModel->SetRows(std::move(rows));
+            FMessagesModel->SetRows(std::move(rows), std::move(entries));
             ShowMessageCount();
         });
         TPassProgress progress(*this, QStringLiteral("Preparing for grid... "));
         ui->memoLogMessage->clear();
         ui->memoMsgDescr->clear();
-        // Sized once: a list of millions of rows keeps 24 bytes a row, no spare capacity.
-        rows.reserve(static_cast<std::size_t>(std::count_if(
-            FLogMsgs.begin(), FLogMsgs.end(), [&](const FBLogMsg& m) { return InRange(m.DateTime, start, end); })));
+        // The list shows the entries of the date range that the kinds, the severity choice and
+        // the search leave.
+        const TFBLogNarrowing narrowing = Narrowing(start, end);
+        // Sized once: a list of millions of rows keeps 28 bytes a row, no spare capacity.
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < FLogMsgs.size(); ++i)
+            count += narrowing.Passes(i, FLogMsgs[i]) ? 1 : 0;
+        rows.reserve(count);
+        entries.reserve(count);
         for (std::size_t i = 0; i < FLogMsgs.size(); ++i) {
             if (progress.Due())
                 progress.Show(FillProgressText(i, FLogMsgs.size()));
-            if (InRange(FLogMsgs[i].DateTime, start, end))
+            if (narrowing.Passes(i, FLogMsgs[i])) {
                 rows.push_back(FLogMsgs[i]);
+                entries.push_back(static_cast<std::uint32_t>(i));
+            }
         }
     }
+    RefreshKinds(start, end);
+    ShowFindResult();
     ui->btApplyDTFilter->hide();
 }
 

@@ -49,6 +49,10 @@ void TfmLogViewer::ConnectViews()
     connect(listHeader, &QHeaderView::sectionClicked, this, Guarded(&TfmLogViewer::VirtualStringTree1HeaderClick));
     connect(ui->VirtualStringTree1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { VirtualStringTree1Change(); });
+    connect(ui->VirtualStringTree1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
+        VirtualStringTree1Change();
+        ShowFindResult();
+    });
     connect(ui->VirtualStringTree1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         // A right click selects the row under the mouse before the menu opens.
         const QModelIndex index = ui->VirtualStringTree1->indexAt(at);
@@ -87,7 +91,12 @@ bool TfmLogViewer::eventFilter(QObject* watched, QEvent* event)
 
 int TfmLogViewer::SelectedListRow() const
 {
-    const QModelIndexList rows = ui->VirtualStringTree1->selectionModel()->selectedRows();
+    // With several rows selected, the panes show the current one.
+    const QItemSelectionModel* selection = ui->VirtualStringTree1->selectionModel();
+    const QModelIndex current = selection->currentIndex();
+    if (current.isValid() && selection->isRowSelected(current.row(), QModelIndex()))
+        return current.row();
+    const QModelIndexList rows = selection->selectedRows();
     return rows.isEmpty() ? -1 : rows.constFirst().row();
 }
 
@@ -121,7 +130,7 @@ void TfmLogViewer::VirtualStringTree1Change()
                                 .arg(FMessagesModel->CellText(row, TLogMessagesModel::ColumnNo),
                                      FMessagesModel->CellText(row, TLogMessagesModel::ColumnTime)));
     const std::string text = FMessagesModel->EntryText(row);
-    ui->memoLogMessage->setPlainText(AsLines(text));
+    HighlightMatches();
     std::string description = FDescriptor->FindDescription(text, false);
     if (description.empty())
         description = kNoDescription.toStdString();
