@@ -104,6 +104,11 @@ bool TFindBar::Active() const
     return !isHidden() && !Query().trimmed().isEmpty();
 }
 
+bool TFindBar::SearchPending() const
+{
+    return FTypingPause->isActive();
+}
+
 void TFindBar::Open()
 {
     const bool wasHidden = isHidden();

@@ -27,6 +27,8 @@ public:
     bool OnlyMatching() const;
     // True while the bar is shown and holds something to look for.
     bool Active() const;
+    // True while typing has not paused long enough for the search to run.
+    bool SearchPending() const;
 
     // Shows the bar with its text selected and the focus in it.
     void Open();

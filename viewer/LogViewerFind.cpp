@@ -133,9 +133,9 @@ void TfmLogViewer::SetupKindsView()
     tvKinds->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     tvKinds->verticalHeader()->setDefaultSectionSize(18);
     tvKinds->horizontalHeader()->setStretchLastSection(false);
-    for (const auto& [column, width] : {std::pair{TKindsModel::ColumnSeverity, 96}, {TKindsModel::ColumnFacility, 80},
+    for (const auto& [column, width] : {std::pair{TKindsModel::ColumnSeverity, 110}, {TKindsModel::ColumnFacility, 90},
                                         {TKindsModel::ColumnTitle, 420}, {TKindsModel::ColumnCount, 70},
-                                        {TKindsModel::ColumnFirst, 140}, {TKindsModel::ColumnLast, 140}})
+                                        {TKindsModel::ColumnFirst, 160}, {TKindsModel::ColumnLast, 160}})
         tvKinds->horizontalHeader()->resizeSection(column, width);
     layout->addWidget(tvKinds);
     dwKinds->setWidget(pane);
@@ -280,7 +280,7 @@ void TfmLogViewer::miKindsHideFacilityClick()
 
 bool TfmLogViewer::SearchRunning() const
 {
-    return FSearchWatcher != nullptr && FSearchWatcher->isRunning();
+    return FPendingSearch != nullptr;
 }
 
 void TfmLogViewer::acFindExecute()
@@ -327,7 +327,8 @@ void TfmLogViewer::FindBarSearchChange()
 
 void TfmLogViewer::SearchFinished(std::uint64_t generation)
 {
-    if (generation != FSearchGeneration || !FPendingSearch)
+    // A search cancelled for a newer one may still report its end; only the newest counts.
+    if (generation != FSearchGeneration || !FPendingSearch || !FSearchWatcher->isFinished())
         return;
     if (PassRunning()) {
         // The result waits until the pass that let this event run is over.

@@ -72,7 +72,7 @@ public:
     TFindBar* FindBar() const { return FFindBar; }
     // Every entry's kind, by position in LogMsgs.
     const FBLogKinds& Kinds() const { return FKinds; }
-    // True while a search runs on the worker threads.
+    // True from the start of a search on the worker threads until its result is shown.
     bool SearchRunning() const;
     QString StatusPanelText(int panel) const;
     // True while a pass runs (and lets pending events run in between).
