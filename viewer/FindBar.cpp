@@ -27,7 +27,8 @@ TFindBar::TFindBar(QWidget* parent) : QWidget(parent)
     cbFindText->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     cbFindText->lineEdit()->setPlaceholderText(QStringLiteral("Text in the entries; -text excludes"));
     cbFindText->lineEdit()->setClearButtonEnabled(true);
-    cbFindText->lineEdit()->installEventFilter(this);
+    // The combo box takes the keys first and hands them to its line edit directly.
+    cbFindText->installEventFilter(this);
     caption->setBuddy(cbFindText);
     layout->addWidget(cbFindText, 1);
 

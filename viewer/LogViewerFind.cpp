@@ -298,6 +298,7 @@ void TfmLogViewer::CancelSearch()
     if (FSearchWatcher != nullptr)
         FSearchWatcher->waitForFinished();
     FPendingSearch.reset();
+    FPendingMove = 0;
 }
 
 void TfmLogViewer::FindBarSearchChange()
@@ -337,7 +338,11 @@ void TfmLogViewer::SearchFinished(std::uint64_t generation)
     }
     FSearch = std::move(FPendingSearch);
     FSearchMatches = FSearchWatcher->result();
-    RunCommand(this, [this] { SearchResultChanged(); });
+    RunCommand(this, [this] {
+        SearchResultChanged();
+        if (const int step = std::exchange(FPendingMove, 0); step != 0)
+            MoveToMatch(step);
+    });
 }
 
 void TfmLogViewer::RunSearchNow()
@@ -405,6 +410,11 @@ void TfmLogViewer::ShowFindResult()
 
 void TfmLogViewer::MoveToMatch(int step)
 {
+    if (SearchRunning()) {
+        // Enter pressed right after typing: the move is made when the search is done.
+        FPendingMove = step;
+        return;
+    }
     if (!FSearchMatches || FMessagesModel->RowCount() == 0) {
         FFindBar->Open();
         return;

@@ -227,6 +227,7 @@ private:
     std::shared_ptr<std::atomic<bool>> FSearchCancel;
     std::shared_ptr<const TFBLogSearch> FPendingSearch;
     std::uint64_t FSearchGeneration = 0;
+    int FPendingMove = 0;  // +1 or -1: a move to the next or previous match waits for the search
 
     std::unique_ptr<TLayoutStore> FLayout;
     bool FLayoutRestored = false;

@@ -167,6 +167,18 @@ TEST_F(FindAndNarrowTest, NextAndPreviousWalkTheMatchesAndTheBarCountsThem)
     EXPECT_EQ(List(window)->currentIndex().row(), 4) << "round the top to the last match";
     EXPECT_EQ(FindResult(window), QStringLiteral("3 of 3"));
 
+    // Enter right after typing moves once the search is done.
+    FindText(window)->setEditText(QStringLiteral("consistency"));
+    QTest::keyClick(FindText(window), Qt::Key_Return);
+    EXPECT_TRUE(WaitUntil([&] { return !window.SearchRunning(); }));
+    EXPECT_EQ(List(window)->currentIndex().row(), 1);
+    EXPECT_EQ(FindResult(window), QStringLiteral("1 of 1"));
+    QTest::keyClick(FindText(window), Qt::Key_Escape);
+    EXPECT_FALSE(window.FindBar()->isVisible());
+    Search(window, QStringLiteral("10054"));
+    Trigger(window, "acFindNext");
+    Trigger(window, "acFindPrevious");
+
     // The match is marked in the text pane.
     const auto* text = window.findChild<QPlainTextEdit*>(QStringLiteral("memoLogMessage"));
     ASSERT_EQ(text->extraSelections().size(), 1);
