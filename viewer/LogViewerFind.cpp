@@ -400,7 +400,9 @@ void TfmLogViewer::ShowFindResult()
             if (row == current)
                 position = total;
         }
-    if (total == 0)
+    if (total == 0 && FSearchMatches->Count() > 0)
+        FFindBar->ShowResult(QStringLiteral("No matches in the list (%1 in the log)").arg(FSearchMatches->Count()));
+    else if (total == 0)
         FFindBar->ShowResult(QStringLiteral("No matches"));
     else if (position > 0)
         FFindBar->ShowResult(QStringLiteral("%1 of %2").arg(position).arg(total));

@@ -206,6 +206,10 @@ TEST_F(FindAndNarrowTest, OnlyMatchingNarrowsToTheIntersectionAndExclusionsWork)
     ShowDayOfRow(window, 2);
     EXPECT_EQ(Messages(window), QStringList{kReset});
 
+    Search(window, QStringLiteral("consistency"));
+    EXPECT_EQ(FindResult(window), QStringLiteral("No matches in the list (1 in the log)"));
+    Search(window, QStringLiteral("errno"));
+
     // Closing the bar gives the list back its other entries.
     window.FindBar()->Close();
     EXPECT_EQ(Messages(window), (QStringList{kUnknown, kReset}));
