@@ -1,6 +1,5 @@
-// Finding what matters in the main window: every entry's kind with the kinds view and its
-// severity choice, the find bar with its search on the worker threads, narrowing the list to
-// what they leave, and copying entries.
+// Finding in the main window: the find bar with its search on the worker threads, moving
+// between matches and marking them, narrowing the list to what it finds, and copying entries.
 
 #include "LogViewerMain.h"
 #include "LogViewerPasses.h"
@@ -176,104 +175,6 @@ void TfmLogViewer::ConnectFinding()
     connect(action("miKindsShowAll"), &QAction::triggered, this, Guarded(&TfmLogViewer::miKindsShowAllClick));
     connect(action("miKindsShowOnlyThis"), &QAction::triggered, this, Guarded(&TfmLogViewer::miKindsShowOnlyThisClick));
     connect(action("miKindsHideFacility"), &QAction::triggered, this, Guarded(&TfmLogViewer::miKindsHideFacilityClick));
-}
-
-// --- Kinds -----------------------------------------------------------------------------------
-
-void TfmLogViewer::ClassifyLog()
-{
-    TPassProgress progress(*this, QStringLiteral("Classifying entries... "));
-    FKinds = ClassifyEntries(*FParser, FLogMsgs, *FDescriptor);
-    FMessagesModel->SetKinds(&FKinds);
-    FKindsRange.reset();
-}
-
-TFBLogNarrowing TfmLogViewer::Narrowing(double start, double end) const
-{
-    TFBLogNarrowing narrowing;
-    narrowing.SetDateRange(start, end);
-    narrowing.SetKinds(&FKinds, ShownKinds(*FDescriptor, FKindsModel->HiddenMatchTexts(),
-                                           static_cast<TFBLogSeverity>(cbSeverityAtLeast->currentIndex())));
-    if (FFindBar->Active() && FFindBar->OnlyMatching() && FSearchMatches)
-        narrowing.SetSearchMatches(&*FSearchMatches);
-    return narrowing;
-}
-
-void TfmLogViewer::RefreshKinds(double start, double end)
-{
-    const std::pair range{start, end};
-    if (FKindsRange == range)
-        return;
-    FKindsRange = range;
-    FKindsModel->SetSummaries(SummarizeKinds(FLogMsgs, FKinds, start, end));
-}
-
-void TfmLogViewer::RefillMessageList()
-{
-    if (!FLogMsgs.empty())
-        FillMessageList(PickerTimestamp(ui->dtpDFFrom), PickerTimestamp(ui->dtpDFTo));
-}
-
-void TfmLogViewer::KindsChange()
-{
-    RefillMessageList();
-}
-
-void TfmLogViewer::cbSeverityAtLeastChange()
-{
-    RefillMessageList();
-}
-
-void TfmLogViewer::pmKindsPopup()
-{
-    const QModelIndex current = tvKinds->currentIndex();
-    const bool onKind = current.isValid();
-    QString facility;
-    if (onKind)
-        facility = FKindsModel->data(FKindsModel->index(FKindsProxy->mapToSource(current).row(), TKindsModel::ColumnFacility))
-                       .toString();
-    findChild<QAction*>(QStringLiteral("miKindsShowOnlyThis"))->setEnabled(onKind);
-    QAction* hideFacility = findChild<QAction*>(QStringLiteral("miKindsHideFacility"));
-    hideFacility->setEnabled(!facility.isEmpty());
-    hideFacility->setText(facility.isEmpty() ? QStringLiteral("Hide this facility")
-                                             : QStringLiteral("Hide every kind of facility %1").arg(facility));
-}
-
-void TfmLogViewer::miKindsShowAllClick()
-{
-    FKindsModel->SetHiddenMatchTexts({});
-    RefillMessageList();
-}
-
-void TfmLogViewer::miKindsShowOnlyThisClick()
-{
-    const QModelIndex current = tvKinds->currentIndex();
-    if (!current.isValid())
-        return;
-    const std::string keep = FKindsModel->MatchTextOf(FKindsProxy->mapToSource(current).row());
-    // Every kind of the catalogue is hidden, and the unknown kind, but the one chosen.
-    std::set<std::string> hidden{std::string()};
-    for (const TFBLogDescription& row : FDescriptor->Descriptions())
-        hidden.insert(row.MatchText());
-    hidden.erase(keep);
-    FKindsModel->SetHiddenMatchTexts(std::move(hidden));
-    RefillMessageList();
-}
-
-void TfmLogViewer::miKindsHideFacilityClick()
-{
-    const QModelIndex current = tvKinds->currentIndex();
-    if (!current.isValid())
-        return;
-    const TFBLogDescription* chosen = RowOfKind(*FDescriptor, FKindsModel->Summary(FKindsProxy->mapToSource(current).row()).Kind);
-    if (chosen == nullptr || chosen->Facility().empty())
-        return;
-    std::set<std::string> hidden = FKindsModel->HiddenMatchTexts();
-    for (const TFBLogDescription& row : FDescriptor->Descriptions())
-        if (row.Facility() == chosen->Facility())
-            hidden.insert(row.MatchText());
-    FKindsModel->SetHiddenMatchTexts(std::move(hidden));
-    RefillMessageList();
 }
 
 // --- Search ----------------------------------------------------------------------------------

@@ -1,0 +1,114 @@
+// The kinds of the main window: classifying the loaded log, the kinds pane with its popup
+// menu and severity choice, and the narrowing they give the list fill.
+
+#include "LogViewerMain.h"
+#include "LogViewerPasses.h"
+
+#include "ui_LogViewerMain.h"
+
+#include "FBLogNarrowing.h"
+#include "FindBar.h"
+#include "KindsModel.h"
+#include "LogMessagesModel.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QSortFilterProxyModel>
+#include <QTableView>
+
+void TfmLogViewer::ClassifyLog()
+{
+    TPassProgress progress(*this, QStringLiteral("Classifying entries... "));
+    FKinds = ClassifyEntries(*FParser, FLogMsgs, *FDescriptor);
+    FMessagesModel->SetKinds(&FKinds);
+    FKindsRange.reset();
+}
+
+TFBLogNarrowing TfmLogViewer::Narrowing(double start, double end) const
+{
+    TFBLogNarrowing narrowing;
+    narrowing.SetDateRange(start, end);
+    narrowing.SetKinds(&FKinds, ShownKinds(*FDescriptor, FKindsModel->HiddenMatchTexts(),
+                                           static_cast<TFBLogSeverity>(cbSeverityAtLeast->currentIndex())));
+    if (FFindBar->Active() && FFindBar->OnlyMatching() && FSearchMatches)
+        narrowing.SetSearchMatches(&*FSearchMatches);
+    return narrowing;
+}
+
+void TfmLogViewer::RefreshKinds(double start, double end)
+{
+    const std::pair range{start, end};
+    if (FKindsRange == range)
+        return;
+    FKindsRange = range;
+    FKindsModel->SetSummaries(SummarizeKinds(FLogMsgs, FKinds, start, end));
+}
+
+void TfmLogViewer::RefillMessageList()
+{
+    if (!FLogMsgs.empty())
+        FillMessageList(PickerTimestamp(ui->dtpDFFrom), PickerTimestamp(ui->dtpDFTo));
+}
+
+void TfmLogViewer::KindsChange()
+{
+    RefillMessageList();
+}
+
+void TfmLogViewer::cbSeverityAtLeastChange()
+{
+    RefillMessageList();
+}
+
+void TfmLogViewer::pmKindsPopup()
+{
+    const QModelIndex current = tvKinds->currentIndex();
+    const bool onKind = current.isValid();
+    QString facility;
+    if (onKind)
+        facility = FKindsModel->data(FKindsModel->index(FKindsProxy->mapToSource(current).row(), TKindsModel::ColumnFacility))
+                       .toString();
+    findChild<QAction*>(QStringLiteral("miKindsShowOnlyThis"))->setEnabled(onKind);
+    QAction* hideFacility = findChild<QAction*>(QStringLiteral("miKindsHideFacility"));
+    hideFacility->setEnabled(!facility.isEmpty());
+    hideFacility->setText(facility.isEmpty() ? QStringLiteral("Hide this facility")
+                                             : QStringLiteral("Hide every kind of facility %1").arg(facility));
+}
+
+void TfmLogViewer::miKindsShowAllClick()
+{
+    FKindsModel->SetHiddenMatchTexts({});
+    RefillMessageList();
+}
+
+void TfmLogViewer::miKindsShowOnlyThisClick()
+{
+    const QModelIndex current = tvKinds->currentIndex();
+    if (!current.isValid())
+        return;
+    const std::string keep = FKindsModel->MatchTextOf(FKindsProxy->mapToSource(current).row());
+    // Every kind of the catalogue is hidden, and the unknown kind, but the one chosen.
+    std::set<std::string> hidden{std::string()};
+    for (const TFBLogDescription& row : FDescriptor->Descriptions())
+        hidden.insert(row.MatchText());
+    hidden.erase(keep);
+    FKindsModel->SetHiddenMatchTexts(std::move(hidden));
+    RefillMessageList();
+}
+
+void TfmLogViewer::miKindsHideFacilityClick()
+{
+    const QModelIndex current = tvKinds->currentIndex();
+    if (!current.isValid())
+        return;
+    const TFBLogDescription* chosen = RowOfKind(*FDescriptor, FKindsModel->Summary(FKindsProxy->mapToSource(current).row()).Kind);
+    if (chosen == nullptr || chosen->Facility().empty())
+        return;
+    std::set<std::string> hidden = FKindsModel->HiddenMatchTexts();
+    for (const TFBLogDescription& row : FDescriptor->Descriptions())
+        if (row.Facility() == chosen->Facility())
+            hidden.insert(row.MatchText());
+    FKindsModel->SetHiddenMatchTexts(std::move(hidden));
+    RefillMessageList();
+}
+
