@@ -1,17 +1,17 @@
 #include "uFBLogParser.h"
 
+#include "FBLogEntryBounds.h"
 #include "FBLogFile.h"
 #include "FBLogText.h"
 #include "uFBLogDescriptor.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstring>
 
 namespace {
 
-constexpr std::string_view kBlankLineCRLF = "\r\n\r\n";
-constexpr std::string_view kBlankLineLF = "\n\n";
 constexpr std::int64_t kProgressIntervalMs = 500;
 
 // Hands the progress caption to the sink when more than 500 ms have passed since the last
@@ -76,26 +76,30 @@ void TFBLogParser::SetProgressSink(FBLogProgressSink sink, FBLogClock clock)
 std::int64_t TFBLogParser::LoadFile()
 {
     FFileSize = 0;
-    FStream.reset();
+    FSegments.clear();
     if (!FileExists(FFileName))
         return 0;
-    FileBytes file = ReadWholeFile(FFileName);
-    FStream = std::move(file.Data);
-    FFileSize = file.Size;
-    DetectLineEnds();
+    AddSegment(0, ReadWholeFile(FFileName));
+    // A single CR LF anywhere selects the CR LF rules for the whole file.
+    FLineFeedOnly = !HoldsCRLF(FSegments.front().View());
     return FFileSize;
 }
 
-void TFBLogParser::DetectLineEnds() noexcept
+void TFBLogParser::AddSegment(std::int64_t start, FileBytes bytes)
 {
-    // A single CR LF anywhere selects the CR LF rules for the whole file.
-    FLineFeedOnly = FindBytes(Data(), 0, "\r\n") == std::string_view::npos;
+    // A segment that no longer adds anything new stays out; one that starts where the last one
+    // did replaces it, so that entries finished a few bytes at a time do not pile segments up.
+    if (!FSegments.empty() && FSegments.back().Start == start && start > 0)
+        FSegments.pop_back();
+    FSegments.push_back(TSegment{start, bytes.Size, std::move(bytes.Data)});
+    FFileSize = start + bytes.Size;
 }
 
-std::string_view TFBLogParser::Data() const noexcept
+const TFBLogParser::TSegment* TFBLogParser::SegmentAt(std::int64_t pos) const noexcept
 {
-    return FStream ? std::string_view(FStream.get(), static_cast<std::size_t>(FFileSize))
-                   : std::string_view();
+    const auto after = std::upper_bound(FSegments.begin(), FSegments.end(), pos,
+                                        [](std::int64_t value, const TSegment& segment) { return value < segment.Start; });
+    return after == FSegments.begin() ? nullptr : &*std::prev(after);
 }
 
 void TFBLogParser::ScanEntries(FBLogsMsgs& msgs)
@@ -106,20 +110,72 @@ void TFBLogParser::ScanEntries(FBLogsMsgs& msgs)
 
 void TFBLogParser::ScanEntriesFrom(std::int64_t& pos, FBLogsMsgs& msgs)
 {
-    ProgressThrottle progress(FProgressSink, FClock);
     msgs.clear();
     if (!FileExists(FFileName))
         return;
-    if (!FStream && LoadFile() == 0)
+    if (FSegments.empty() && LoadFile() == 0)
         return;
     if (FFileSize == 0)
         return;
+    if (const TSegment* segment = SegmentAt(pos))
+        CutEntries(*segment, pos, msgs);
+}
+
+bool TFBLogParser::ScanAppendedEntries(std::int64_t& pos, FBLogsMsgs& msgs)
+{
+    msgs.clear();
+    if (FSegments.empty()) {
+        ScanEntriesFrom(pos, msgs);
+        return true;
+    }
+    TFBLogFileReader file(FFileName);
+    if (!StillHolds(file, pos))
+        return false;
+    // Reading again from where the latest segment starts, while it is small, keeps the count of
+    // segments to about one per megabyte appended.
+    constexpr std::int64_t kMergeBelow = 1 << 20;
+    const TSegment& last = FSegments.back();
+    const std::int64_t readFrom = last.Start > 0 && last.Start <= pos && last.Size < kMergeBelow ? last.Start : pos;
+    const std::int64_t size = file.Size().value_or(0);
+    if (size <= pos)
+        return size >= FFileSize;
+    FileBytes bytes;
+    bytes.Data = std::make_unique<char[]>(static_cast<std::size_t>(size - readFrom));
+    bytes.Size = static_cast<std::int64_t>(file.ReadAt(readFrom, bytes.Data.get(), static_cast<std::size_t>(size - readFrom)));
+    AddSegment(readFrom, std::move(bytes));
+    // Until an entry is complete, the rules follow what the file holds then, as a fresh load.
+    if (pos == 0)
+        FLineFeedOnly = !HoldsCRLF(FSegments.back().View());
+    CutEntries(FSegments.back(), pos, msgs);
+    return true;
+}
+
+bool TFBLogParser::StillHolds(TFBLogFileReader& file, std::int64_t pos) const
+{
+    // The bytes just before the end of the last entry tell a file that was appended to from
+    // one rewritten meanwhile (truncated and filled again between two looks at it).
+    constexpr std::int64_t kCompared = 64;
+    if (pos <= 0)
+        return true;
+    const std::int64_t from = std::max(pos - kCompared, SegmentAt(pos - 1)->Start);
+    const std::string_view held = ViewRange(from, pos);
+    std::string now(static_cast<std::size_t>(pos - from), '\0');
+    now.resize(file.ReadAt(from, now.data(), now.size()));
+    return now == held;
+}
+
+void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogsMsgs& msgs)
+{
+    ProgressThrottle progress(FProgressSink, FClock);
+    const std::string_view data = segment.View();
+    const std::int64_t base = segment.Start;
+    const std::int64_t from = pos - base;
 
     // Counting first lets the index be allocated once at its exact size: growing it while
     // appending would briefly hold two copies of an index of millions of entries.
     std::size_t count = 0;
-    for (std::int64_t cur = pos, start; (start = FindEntryStart(cur)) >= 0;) {
-        cur = FindEntryEnd(start);
+    for (std::int64_t cur = from, start; (start = FindEntryStartIn(data, cur, FLineFeedOnly)) >= 0;) {
+        cur = FindEntryEndIn(data, start, FLineFeedOnly);
         if (cur < 0)
             break;
         ++count;
@@ -127,18 +183,16 @@ void TFBLogParser::ScanEntriesFrom(std::int64_t& pos, FBLogsMsgs& msgs)
     msgs.reserve(count);
 
     TFBLogDescriptor grammar("");
-    std::int64_t cur = pos;
+    std::int64_t cur = from;
     for (;;) {
-        const std::int64_t start = FindEntryStart(cur);
-        const std::int64_t end = FindEntryEnd(start);
+        const std::int64_t start = FindEntryStartIn(data, cur, FLineFeedOnly);
+        const std::int64_t end = FindEntryEndIn(data, start, FLineFeedOnly);
         cur = end;
         if (start < 0 || end < 0)
             break;
-        pos = end;
-        const std::string_view text = ViewRange(start, end);
-        if (text.empty())
-            continue;
-        msgs.push_back(FBLogMsg{start, end - start, grammar.TryExtractDateTime(text)});
+        pos = base + end;
+        const std::string_view text = data.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+        msgs.push_back(FBLogMsg{base + start, end - start, grammar.TryExtractDateTime(text)});
         progress.RecordAppended(pos, FFileSize);
     }
 }
@@ -147,9 +201,13 @@ std::string_view TFBLogParser::ViewRange(std::int64_t from, std::int64_t to) con
 {
     from = std::max<std::int64_t>(from, 0);
     to = std::min(to, FFileSize);
-    if (!FStream || from >= to || to <= 0)
+    const TSegment* segment = SegmentAt(from);
+    if (segment == nullptr || from >= to || to <= 0)
         return {};
-    return Data().substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+    to = std::min(to, segment->Start + segment->Size);
+    if (from >= to)
+        return {};
+    return segment->View().substr(static_cast<std::size_t>(from - segment->Start), static_cast<std::size_t>(to - from));
 }
 
 std::string TFBLogParser::ReadRange(std::int64_t from, std::int64_t to) const
@@ -159,7 +217,7 @@ std::string TFBLogParser::ReadRange(std::int64_t from, std::int64_t to) const
 
 std::string TFBLogParser::ReadEntryText(std::int64_t offset, std::int64_t length) const
 {
-    if (!FStream || offset < 0 || offset >= FFileSize || length <= 0)
+    if (FSegments.empty() || offset < 0 || offset >= FFileSize || length <= 0)
         return {};
     length = std::min(length, FFileSize - offset);
     return ReadRange(offset, offset + length);
@@ -167,62 +225,18 @@ std::string TFBLogParser::ReadEntryText(std::int64_t offset, std::int64_t length
 
 std::int64_t TFBLogParser::FindEntryStart(std::int64_t pos) const noexcept
 {
-    return FLineFeedOnly ? FindEntryStartLF(pos) : FindEntryStartCRLF(pos);
+    const TSegment* segment = SegmentAt(pos);
+    if (segment == nullptr)
+        return -1;
+    const std::int64_t found = FindEntryStartIn(segment->View(), pos - segment->Start, FLineFeedOnly);
+    return found < 0 ? -1 : segment->Start + found;
 }
 
 std::int64_t TFBLogParser::FindEntryEnd(std::int64_t pos) const noexcept
 {
-    return FLineFeedOnly ? FindEntryEndLF(pos) : FindEntryEndCRLF(pos);
-}
-
-std::int64_t TFBLogParser::FindEntryStartCRLF(std::int64_t pos) const noexcept
-{
-    // Skips CR LF pairs; a lone CR before any other byte is skipped too, while a bare LF or
-    // a second CR in a row starts the entry.
-    if (pos < 0)
+    const TSegment* segment = SegmentAt(pos);
+    if (segment == nullptr)
         return -1;
-    const std::string_view data = Data();
-    bool afterCR = false;
-    for (auto i = static_cast<std::size_t>(pos); i < data.size(); ++i) {
-        const char c = data[i];
-        if (!afterCR && c == '\r')
-            afterCR = true;
-        else if (afterCR && c == '\n')
-            afterCR = false;
-        else
-            return static_cast<std::int64_t>(i);
-    }
-    return -1;
-}
-
-std::int64_t TFBLogParser::FindEntryStartLF(std::int64_t pos) const noexcept
-{
-    if (pos < 0)
-        return -1;
-    const std::string_view data = Data();
-    for (auto i = static_cast<std::size_t>(pos); i < data.size(); ++i)
-        if (data[i] != '\n')
-            return static_cast<std::int64_t>(i);
-    return -1;
-}
-
-std::int64_t TFBLogParser::FindEntryEndCRLF(std::int64_t pos) const noexcept
-{
-    return FindBlankLineEnd(pos, kBlankLineCRLF);
-}
-
-std::int64_t TFBLogParser::FindEntryEndLF(std::int64_t pos) const noexcept
-{
-    return FindBlankLineEnd(pos, kBlankLineLF);
-}
-
-std::int64_t TFBLogParser::FindBlankLineEnd(std::int64_t pos,
-                                            std::string_view blankLine) const noexcept
-{
-    if (pos < 0 || pos >= FFileSize)
-        return -1;
-    const std::size_t hit = FindBytes(Data(), static_cast<std::size_t>(pos), blankLine);
-    if (hit == std::string_view::npos)
-        return -1;
-    return static_cast<std::int64_t>(hit + blankLine.size());
+    const std::int64_t found = FindEntryEndIn(segment->View(), pos - segment->Start, FLineFeedOnly);
+    return found < 0 ? -1 : segment->Start + found;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The scanner of a server log: loads the whole file once, cuts it into entries at blank lines
-// and keeps, per entry, only where it lies and when it was written.
+// and keeps, per entry, only where it lies and when it was written. What the server appends
+// later is read and cut on its own, without reading the rest again.
 
 #include <cstdint>
 #include <functional>
@@ -9,6 +10,8 @@
 #include <string_view>
 #include <type_traits>
 #include <vector>
+
+#include "FBLogFile.h"
 
 // One log entry in the index: 24 bytes, owns nothing, may be copied byte for byte.
 struct FBLogMsg {
@@ -47,6 +50,15 @@ public:
     // Fills msgs with the entries from pos on; pos then marks the end of the last entry.
     void ScanEntriesFrom(std::int64_t& pos, FBLogsMsgs& msgs);
 
+    // Reads the bytes appended to the file since the load, from pos (the end of the last entry
+    // indexed, as ScanEntriesFrom left it) to the file's end now, and fills msgs with the
+    // entries completed there; pos then marks the end of the last of them. Bytes of an entry
+    // still being written are read again next time. Until the first entry is complete the line
+    // ends are decided afresh from what the file holds. Returns false, and reads nothing, when
+    // the file no longer holds the bytes read before (it was rewritten or shrank): it must be
+    // loaded again. Throws EFBLogFileError.
+    bool ScanAppendedEntries(std::int64_t& pos, FBLogsMsgs& msgs);
+
     // The bytes of one entry; empty when offset lies outside the data, cut at its end.
     std::string ReadEntryText(std::int64_t offset, std::int64_t length) const;
     // Bytes [from, to) of the data, clipped to it.
@@ -67,17 +79,28 @@ public:
     void SetProgressSink(FBLogProgressSink sink, FBLogClock clock = {});
 
 private:
-    std::int64_t FindEntryStartCRLF(std::int64_t pos) const noexcept;
-    std::int64_t FindEntryEndCRLF(std::int64_t pos) const noexcept;
-    std::int64_t FindEntryStartLF(std::int64_t pos) const noexcept;
-    std::int64_t FindEntryEndLF(std::int64_t pos) const noexcept;
-    std::int64_t FindBlankLineEnd(std::int64_t pos, std::string_view blankLine) const noexcept;
-    std::string_view Data() const noexcept;
-    void DetectLineEnds() noexcept;
+    // Bytes [Start, Start + Size) of the file. The load gives the first, starting at 0; each
+    // read of appended bytes adds one that starts where an entry begins, so that no entry
+    // spans two of them.
+    struct TSegment {
+        std::int64_t Start = 0;
+        std::int64_t Size = 0;
+        std::unique_ptr<char[]> Bytes;
+
+        std::string_view View() const noexcept
+        {
+            return {Bytes.get(), static_cast<std::size_t>(Size)};
+        }
+    };
+    // The segment that holds pos (the latest one starting at or before it), or nullptr.
+    const TSegment* SegmentAt(std::int64_t pos) const noexcept;
+    void AddSegment(std::int64_t start, FileBytes bytes);
+    bool StillHolds(TFBLogFileReader& file, std::int64_t pos) const;
+    void CutEntries(const TSegment& segment, std::int64_t& pos, FBLogsMsgs& msgs);
 
     bool FLineFeedOnly = false;
     std::string FFileName;
-    std::unique_ptr<char[]> FStream;
+    std::vector<TSegment> FSegments;
     std::int64_t FFileSize = 0;
     FBLogProgressSink FProgressSink;
     FBLogClock FClock;

@@ -21,28 +21,28 @@ QString ShortDayName(double day)
 
 }  // namespace
 
-std::vector<TDayRow> CountEntriesPerDay(const FBLogsMsgs& msgs, const std::function<void(std::size_t)>& reportProgress)
+std::vector<TDayRow> DayRowsOf(const TFBLogDayCounter& counter)
 {
     std::vector<TDayRow> rows;
-    int errors = 0;
-    int runLength = 1;
+    for (const TFBLogDayCount& count : counter.Rows()) {
+        const int no = static_cast<int>(rows.size()) + 1;
+        const int entries = static_cast<int>(count.Count);
+        if (count.Day == 0)
+            rows.push_back({no, 0.0, QStringLiteral("ER"), entries});
+        else
+            rows.push_back({no, static_cast<double>(count.Day), ShortDayName(count.Day), entries});
+    }
+    return rows;
+}
+
+std::vector<TDayRow> CountEntriesPerDay(const FBLogsMsgs& msgs, const std::function<void(std::size_t)>& reportProgress)
+{
+    TFBLogDayCounter counter;
     for (std::size_t i = 0; i < msgs.size(); ++i) {
         reportProgress(i);
-        const int day = DatePart(msgs[i].DateTime);
-        if (day == 0) {
-            ++errors;
-            continue;
-        }
-        if (i + 1 < msgs.size() && DatePart(msgs[i + 1].DateTime) == day) {
-            ++runLength;
-            continue;
-        }
-        rows.push_back({static_cast<int>(rows.size()) + 1, static_cast<double>(day), ShortDayName(day), runLength});
-        runLength = 1;
+        counter.Add(msgs[i].DateTime);
     }
-    if (errors > 0)
-        rows.push_back({static_cast<int>(rows.size()) + 1, 0.0, QStringLiteral("ER"), errors});
-    return rows;
+    return DayRowsOf(counter);
 }
 
 TDaysModel::TDaysModel(QObject* parent) : QAbstractTableModel(parent) {}

@@ -2,6 +2,7 @@
 // The days table: one row per run of consecutive entries written on the same day, and a last
 // "ER" row counting the entries without a readable date.
 
+#include "FBLogDays.h"
 #include "uFBLogParser.h"
 
 #include <QAbstractTableModel>
@@ -50,6 +51,8 @@ private:
     Qt::SortOrder FSortOrder = Qt::AscendingOrder;
 };
 
+// The rows of the days counted so far.
+std::vector<TDayRow> DayRowsOf(const TFBLogDayCounter& counter);
 // One row per run of same-day entries of the index, then the error row when some entries
 // have no date. reportProgress is called before each entry with its position.
 std::vector<TDayRow> CountEntriesPerDay(const FBLogsMsgs& msgs, const std::function<void(std::size_t)>& reportProgress);

@@ -1,0 +1,236 @@
+#include "FBLogRecords.h"
+
+#include "FBLogDateTime.h"
+#include "FBLogText.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+
+// The length of the valid UTF-8 sequence that starts at text[at], or 0 when none does
+// (overlong forms, surrogates and values past U+10FFFF are not valid).
+std::size_t ValidSequenceLength(std::string_view text, std::size_t at) noexcept
+{
+    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80)
+        return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF)
+        length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else
+        return 0;
+    if (at + length > text.size() || byte(1) < low || byte(1) > high)
+        return 0;
+    for (std::size_t i = 2; i < length; ++i)
+        if (byte(i) < 0x80 || byte(i) > 0xBF)
+            return 0;
+    return length;
+}
+
+void AppendJsonString(std::string& out, std::string_view text)
+{
+    out.push_back('"');
+    for (const char c : ValidUtf8(text)) {
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (static_cast<unsigned char>(c) < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+                out += escaped;
+            } else {
+                out.push_back(c);
+            }
+        }
+    }
+    out.push_back('"');
+}
+
+}  // namespace
+
+std::optional<TFBLogRecordFormat> ParseRecordFormat(std::string_view name) noexcept
+{
+    if (name == "text")
+        return TFBLogRecordFormat::Text;
+    if (name == "csv")
+        return TFBLogRecordFormat::Csv;
+    if (name == "jsonl")
+        return TFBLogRecordFormat::JsonLines;
+    return std::nullopt;
+}
+
+std::string ValidUtf8(std::string_view bytes)
+{
+    std::string result;
+    result.reserve(bytes.size());
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t length = ValidSequenceLength(bytes, at);
+        if (length == 0) {
+            result += kReplacementCharacter;
+            ++at;
+        } else {
+            result.append(bytes.substr(at, length));
+            at += length;
+        }
+    }
+    return result;
+}
+
+std::optional<std::string> IsoDateTime(double dateTime)
+{
+    if (dateTime == 0 || !IsValidTimestamp(dateTime))
+        return std::nullopt;
+    const FBLogDateParts parts = DecodeDateTime(dateTime);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d", parts.Year, parts.Month, parts.Day,
+                  parts.Hour, parts.Minute, parts.Second);
+    return std::string(text);
+}
+
+std::string JsonString(std::string_view text)
+{
+    std::string out;
+    AppendJsonString(out, text);
+    return out;
+}
+
+std::string CsvField(std::string_view text)
+{
+    const std::string valid = ValidUtf8(text);
+    if (valid.find_first_of(",\"\r\n") == std::string::npos)
+        return valid;
+    std::string quoted = "\"";
+    for (const char c : valid) {
+        if (c == '"')
+            quoted.push_back('"');
+        quoted.push_back(c);
+    }
+    quoted.push_back('"');
+    return quoted;
+}
+
+struct TFBLogRecordWriter::TFields {
+    std::int64_t No = 0;
+    const FBLogMsg* Msg = nullptr;
+    std::optional<std::string> Time;
+    std::optional<std::string> Source;
+    bool Client = false;
+    TFBLogSeverity Severity = TFBLogSeverity::Unknown;
+    const TFBLogDescription* Row = nullptr;
+    std::optional<std::string> Message;
+    std::string_view Text;
+};
+
+TFBLogRecordWriter::TFBLogRecordWriter(TFBLogRecordFormat format, const TFBLogDescriptor& catalogue, bool explain)
+    : FFormat(format), FCatalogue(catalogue), FExplain(explain)
+{
+}
+
+std::string TFBLogRecordWriter::Header() const
+{
+    if (FFormat != TFBLogRecordFormat::Csv)
+        return {};
+    std::string header = "no,offset,length,time,source,client,severity,facility,kind,message,text";
+    if (FExplain)
+        header += ",description";
+    return header + "\r\n";
+}
+
+TFBLogRecordWriter::TFields TFBLogRecordWriter::FieldsOf(std::int64_t no, const FBLogMsg& msg, std::string_view text,
+                                                         FBLogKind kind) const
+{
+    TFields fields;
+    fields.No = no;
+    fields.Msg = &msg;
+    fields.Text = text;
+    fields.Row = RowOfKind(FCatalogue, kind);
+    if (FFormat == TFBLogRecordFormat::Text)
+        return fields;
+    fields.Time = IsoDateTime(msg.DateTime);
+    if (const auto source = TFBLogDescriptor::SourcePart(text)) {
+        fields.Source = CollapseBlanks(*source);
+        fields.Client = ContainsNoCase(*fields.Source, "(client)");
+    }
+    if (const auto message = TFBLogDescriptor::MessagePart(text))
+        fields.Message = CollapseBlanks(*message);
+    fields.Severity = SeverityOfKind(FCatalogue, kind);
+    return fields;
+}
+
+void TFBLogRecordWriter::Append(std::string& out, std::int64_t no, const FBLogMsg& msg, std::string_view text,
+                                FBLogKind kind) const
+{
+    const TFields fields = FieldsOf(no, msg, text, kind);
+    switch (FFormat) {
+    case TFBLogRecordFormat::Text: AppendText(out, fields); break;
+    case TFBLogRecordFormat::Csv: AppendCsv(out, fields); break;
+    case TFBLogRecordFormat::JsonLines: AppendJson(out, fields); break;
+    }
+}
+
+void TFBLogRecordWriter::AppendText(std::string& out, const TFields& fields) const
+{
+    out.append(fields.Text);
+    if (!FExplain)
+        return;
+    // The description follows as a paragraph of its own, in the entry's line ends.
+    const bool crlf = fields.Text.find("\r\n") != std::string_view::npos;
+    const std::string_view lineEnd = crlf ? "\r\n" : "\n";
+    const std::string description = fields.Row ? fields.Row->Description() : std::string("No description available for this message.");
+    out += "Description: ";
+    for (const char c : description) {
+        if (c == '\n')
+            out.append(lineEnd);
+        else if (c != '\r')
+            out.push_back(c);
+    }
+    out.append(lineEnd);
+    out.append(lineEnd);
+}
+
+void TFBLogRecordWriter::AppendCsv(std::string& out, const TFields& fields) const
+{
+    const auto optional = [](const std::optional<std::string>& text) { return text ? CsvField(*text) : std::string(); };
+    out += std::to_string(fields.No) + ',' + std::to_string(fields.Msg->Offset) + ',' +
+           std::to_string(fields.Msg->Length) + ',' + optional(fields.Time) + ',' + optional(fields.Source) + ',' +
+           (fields.Client ? "true" : "false") + ',' + std::string(SeverityName(fields.Severity)) + ',' +
+           (fields.Row && !fields.Row->Facility().empty() ? CsvField(fields.Row->Facility()) : std::string()) + ',' +
+           (fields.Row ? CsvField(fields.Row->MatchText()) : std::string()) + ',' + optional(fields.Message) + ',' +
+           CsvField(fields.Text);
+    if (FExplain)
+        out += ',' + (fields.Row ? CsvField(fields.Row->Description()) : std::string());
+    out += "\r\n";
+}
+
+void TFBLogRecordWriter::AppendJson(std::string& out, const TFields& fields) const
+{
+    const auto optional = [](const std::optional<std::string>& text) { return text ? JsonString(*text) : std::string("null"); };
+    out += "{\"no\":" + std::to_string(fields.No) + ",\"offset\":" + std::to_string(fields.Msg->Offset) +
+           ",\"length\":" + std::to_string(fields.Msg->Length) + ",\"time\":" + optional(fields.Time) +
+           ",\"source\":" + optional(fields.Source) + ",\"client\":" + (fields.Client ? "true" : "false") +
+           ",\"severity\":\"" + std::string(SeverityName(fields.Severity)) + "\",\"facility\":" +
+           (fields.Row && !fields.Row->Facility().empty() ? JsonString(fields.Row->Facility()) : std::string("null")) +
+           ",\"kind\":" + (fields.Row ? JsonString(fields.Row->MatchText()) : std::string("null")) +
+           ",\"message\":" + optional(fields.Message) + ",\"text\":";
+    AppendJsonString(out, fields.Text);
+    if (FExplain)
+        out += ",\"description\":" + (fields.Row ? JsonString(fields.Row->Description()) : std::string("null"));
+    out += "}\n";
+}
