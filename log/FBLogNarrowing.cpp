@@ -40,24 +40,34 @@ FBLogsMsgs NarrowEntries(const FBLogsMsgs& msgs, const TFBLogNarrowing& narrowin
     return result;
 }
 
+void TFBLogKindCounter::Add(FBLogKind kind, double time)
+{
+    if (kind >= FByKind.size())
+        FByKind.resize(kind + 1u);
+    TFBLogKindSummary& summary = FByKind[kind];
+    summary.Kind = kind;
+    ++summary.Count;
+    if (time != 0) {
+        summary.First = summary.First == 0 ? time : std::min(summary.First, time);
+        summary.Last = summary.Last == 0 ? time : std::max(summary.Last, time);
+    }
+}
+
+std::vector<TFBLogKindSummary> TFBLogKindCounter::Summaries() const
+{
+    std::vector<TFBLogKindSummary> present = FByKind;
+    std::erase_if(present, [](const TFBLogKindSummary& summary) { return summary.Count == 0; });
+    return present;
+}
+
 std::vector<TFBLogKindSummary> SummarizeKinds(const FBLogsMsgs& msgs, const FBLogKinds& kinds, double from, double to)
 {
-    std::vector<TFBLogKindSummary> byKind;
+    TFBLogKindCounter counter;
     const std::size_t count = std::min(msgs.size(), kinds.size());
     for (std::size_t i = 0; i < count; ++i) {
         const double time = msgs[i].DateTime;
-        if (time < from || time > to)
-            continue;
-        if (kinds[i] >= byKind.size())
-            byKind.resize(kinds[i] + 1u);
-        TFBLogKindSummary& summary = byKind[kinds[i]];
-        summary.Kind = kinds[i];
-        ++summary.Count;
-        if (time != 0) {
-            summary.First = summary.First == 0 ? time : std::min(summary.First, time);
-            summary.Last = summary.Last == 0 ? time : std::max(summary.Last, time);
-        }
+        if (time >= from && time <= to)
+            counter.Add(kinds[i], time);
     }
-    std::erase_if(byKind, [](const TFBLogKindSummary& summary) { return summary.Count == 0; });
-    return byKind;
+    return counter.Summaries();
 }

@@ -60,5 +60,16 @@ struct TFBLogKindSummary {
     double Last = 0;
 };
 
+// Counts entries by kind as they come.
+class TFBLogKindCounter {
+public:
+    void Add(FBLogKind kind, double time);
+    // The kinds seen, in the order of the catalogue (the unknown kind first).
+    std::vector<TFBLogKindSummary> Summaries() const;
+
+private:
+    std::vector<TFBLogKindSummary> FByKind;
+};
+
 // The kinds of the entries dated within [from, to], by kind.
 std::vector<TFBLogKindSummary> SummarizeKinds(const FBLogsMsgs& msgs, const FBLogKinds& kinds, double from, double to);

@@ -154,8 +154,13 @@ std::vector<TFBLogSearchTerm> ParseSearchQuery(std::string_view query, bool regu
 }
 
 TFBLogSearch::TFBLogSearch(std::string_view query, TFBLogSearchOptions options)
+    : TFBLogSearch(ParseSearchQuery(query, options.RegularExpression), options)
 {
-    for (const TFBLogSearchTerm& term : ParseSearchQuery(query, options.RegularExpression)) {
+}
+
+TFBLogSearch::TFBLogSearch(const std::vector<TFBLogSearchTerm>& terms, TFBLogSearchOptions options)
+{
+    for (const TFBLogSearchTerm& term : terms) {
         std::unique_ptr<TTermMatcher> matcher;
         if (options.RegularExpression) {
             auto regex = std::make_unique<TRegexTerm>(term.Text, options);

@@ -40,6 +40,8 @@ struct TFBLogTextRange {
 class TFBLogSearch {
 public:
     TFBLogSearch(std::string_view query, TFBLogSearchOptions options);
+    // The terms as they are, parsed already or given one by one.
+    TFBLogSearch(const std::vector<TFBLogSearchTerm>& terms, TFBLogSearchOptions options);
     ~TFBLogSearch();
     TFBLogSearch(const TFBLogSearch&) = delete;
     TFBLogSearch& operator=(const TFBLogSearch&) = delete;

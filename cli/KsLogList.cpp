@@ -1,0 +1,157 @@
+// kslog list and kslog follow: the entries that pass the filters, as records.
+
+#include "KsLogCommands.h"
+#include "KsLogOutput.h"
+#include "KsLogSource.h"
+
+#include "FBLogFileWatch.h"
+#include "FBLogStream.h"
+
+#include <chrono>
+#include <thread>
+
+namespace {
+
+// Filters and prints entries, numbering them by their position in the file.
+class TRecordPrinter {
+public:
+    TRecordPrinter(const TKsLogSettings& settings, const TFBLogDescriptor& catalogue, TKsLogOutput& output)
+        : FCatalogue(catalogue), FFilter(catalogue, settings.Filter),
+          FWriter(settings.Format, catalogue, settings.Explain), FOutput(output)
+    {
+    }
+
+    void PrintHeader()
+    {
+        FOutput.Buffer() += FWriter.Header();
+    }
+
+    // Counts the entry; prints it when it passes and printing is on.
+    void Take(const FBLogMsg& msg, std::string_view text)
+    {
+        ++FNumber;
+        if (!FPrinting)
+            return;
+        const FBLogKind kind = KindOfText(FCatalogue, text);
+        if (!FFilter.Passes(msg, text, kind))
+            return;
+        FWriter.Append(FOutput.Buffer(), FNumber, msg, text, kind);
+        FOutput.EndRecord();
+        FMatched = true;
+    }
+
+    void SetPrinting(bool on) noexcept { FPrinting = on; }
+    // A file read again from its start numbers its entries from 1 again.
+    void RestartNumbering() noexcept { FNumber = 0; }
+    bool Matched() const noexcept { return FMatched; }
+
+private:
+    const TFBLogDescriptor& FCatalogue;
+    TFBLogEntryFilter FFilter;
+    TFBLogRecordWriter FWriter;
+    TKsLogOutput& FOutput;
+    std::int64_t FNumber = 0;
+    bool FPrinting = true;
+    bool FMatched = false;
+};
+
+// The line-end rules of a file about to be followed: those a scan of it would choose, but
+// still open while it holds nothing.
+std::optional<bool> RulesToFollow(TFBLogFileReader& file)
+{
+    return file.Size().value_or(0) > 0 ? LineFeedOnlyOfFile(file) : std::nullopt;
+}
+
+// Follows one log at its path: reads what is appended, and reads the file at the path again from
+// its start when it was truncated, replaced or rotated, or came back after it was deleted.
+class TFollower {
+public:
+    TFollower(const TKsLogSettings& settings, TRecordPrinter& printer)
+        : FSettings(settings), FPrinter(printer), FWatch(settings.File)
+    {
+    }
+
+    void Run()
+    {
+        if (FWatch.Present())
+            Open(FSettings.FromStart);
+        for (;;) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(FSettings.PollMilliseconds));
+            const TFBLogFileChange change = FWatch.Check();
+            if (change == TFBLogFileChange::Grown && FLog)
+                ReadAppended();
+            else if (change != TFBLogFileChange::None && change != TFBLogFileChange::Grown)
+                Reopen(change);
+        }
+    }
+
+private:
+    void Open(bool printExisting)
+    {
+        FLog = OpenLog(FSettings.File);
+        FPrinter.RestartNumbering();
+        FPrinter.SetPrinting(printExisting);
+        FCutter = TFBLogEntryCutter(RulesToFollow(*FLog));
+        ReadAppended();
+        FPrinter.SetPrinting(true);
+    }
+
+    void Reopen(TFBLogFileChange change)
+    {
+        Complain(DescribeFileChange(change));
+        FLog.reset();
+        if (change == TFBLogFileChange::Deleted)
+            return;
+        FWatch.Note();
+        Open(true);
+    }
+
+    void ReadAppended()
+    {
+        for (;;) {
+            const std::span<char> room = FCutter.Room(kStreamBlockSize);
+            const std::size_t got = FLog->ReadAt(FCutter.BytesEnd(), room.data(), room.size());
+            if (got == 0)
+                break;
+            FCutter.Cut(got, [this](const FBLogMsg& msg, std::string_view text) { FPrinter.Take(msg, text); });
+        }
+        FWatch.NoteSize(FCutter.BytesEnd());
+    }
+
+    const TKsLogSettings& FSettings;
+    TRecordPrinter& FPrinter;
+    TFBLogFileWatch FWatch;
+    std::unique_ptr<TFBLogFileReader> FLog;
+    TFBLogEntryCutter FCutter;
+};
+
+}  // namespace
+
+int RunList(const TKsLogSettings& settings)
+{
+    const std::unique_ptr<TFBLogDescriptor> catalogue = LoadCatalogue(settings.Catalogue);
+    const std::unique_ptr<TFBLogFileReader> log = OpenLog(settings.File);
+    TKsLogOutput output(false);
+    TRecordPrinter printer(settings, *catalogue, output);
+    printer.PrintHeader();
+    StreamEntries(*log, LineFeedOnlyOfFile(*log),
+                  [&](const FBLogMsg& msg, std::string_view text) { printer.Take(msg, text); });
+    return printer.Matched() ? 0 : 1;
+}
+
+int RunFollow(const TKsLogSettings& settings)
+{
+    const std::unique_ptr<TFBLogDescriptor> catalogue = LoadCatalogue(settings.Catalogue);
+    TKsLogOutput output(true);
+    TRecordPrinter printer(settings, *catalogue, output);
+    printer.PrintHeader();
+    output.Flush();
+    if (settings.File == "-") {
+        // A pipe cannot be truncated or rotated: its entries are printed as they come.
+        const std::unique_ptr<TFBLogFileReader> log = OpenLog(settings.File);
+        StreamEntries(*log, std::nullopt, [&](const FBLogMsg& msg, std::string_view text) { printer.Take(msg, text); });
+        return printer.Matched() ? 0 : 1;
+    }
+    TFollower(settings, printer).Run();
+    return 0;
+}

@@ -1,0 +1,137 @@
+// kslog: the log engine of the viewer on the command line, for servers without a display and
+// for shipping logs to central stores. Exit status as grep: 0 when something was printed or
+// matched, 1 when nothing matched, 2 on errors.
+
+#include "KsLogCommands.h"
+#include "KsLogOutput.h"
+#include "KsLogSource.h"
+
+#include "FBLogFile.h"
+#include "VersionValues.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kExitError = 2;
+
+struct TFilterArguments {
+    std::string Since, Until, Severity;
+    bool MatchCase = false;
+    bool IgnoreCase = false;
+};
+
+double DateArgument(const std::string& text, bool endOfRange, const char* option)
+{
+    const std::optional<double> value = ParseDateTimeArgument(text, endOfRange);
+    if (!value)
+        throw EKsLogUsageError{std::string(option) + " \"" + text +
+                               "\" is not a date: write YYYY-MM-DD, YYYY-MM-DDTHH:MM or YYYY-MM-DDTHH:MM:SS."};
+    return *value;
+}
+
+void AddFileArgument(CLI::App& command, TKsLogSettings& settings)
+{
+    command.add_option("FILE", settings.File, "The log to read; - reads standard input")->required();
+    command.add_option("--catalogue", settings.Catalogue, "The description catalogue to classify with");
+}
+
+void AddRangeOptions(CLI::App& command, TFilterArguments& arguments)
+{
+    command.add_option("--since", arguments.Since, "Entries written at or after DATE[THH:MM[:SS]]");
+    command.add_option("--until", arguments.Until, "Entries written at or before DATE[THH:MM[:SS]] (a date alone: its whole day)");
+}
+
+void AddFilterOptions(CLI::App& command, TKsLogSettings& settings, TFilterArguments& arguments)
+{
+    AddRangeOptions(command, arguments);
+    command.add_option("--severity", arguments.Severity, "Entries of this severity or a more serious one: critical, error, warning, info, unknown");
+    command.add_option("--kind", settings.Filter.Kinds, "Entries of kinds whose match text or title holds TEXT (repeatable)");
+    command.add_option("--grep", settings.Filter.Grep, "Entries holding TEXT; -TEXT leaves out those holding it (repeatable)")
+        ->allow_extra_args(false);
+    command.add_option("--regex", settings.Filter.Regex, "Entries matching this regular expression (RE2; ^ and $ at every line)");
+    auto* matchCase = command.add_flag("--match-case", arguments.MatchCase, "Letter case counts in --grep and --regex");
+    command.add_flag("--ignore-case", arguments.IgnoreCase, "Letter case does not count (the default)")->excludes(matchCase);
+}
+
+void AddRecordOptions(CLI::App& command, TKsLogSettings& settings, std::string& format)
+{
+    command.add_option("--format", format, "text (the entries as the log holds them), csv or jsonl")
+        ->check(CLI::IsMember({"text", "csv", "jsonl"}));
+    command.add_flag("--explain", settings.Explain, "Add the catalogue's description of each entry");
+}
+
+void ApplyFilterArguments(const TFilterArguments& arguments, TKsLogSettings& settings)
+{
+    if (!arguments.Since.empty())
+        settings.Filter.Since = DateArgument(arguments.Since, false, "--since");
+    if (!arguments.Until.empty())
+        settings.Filter.Until = DateArgument(arguments.Until, true, "--until");
+    if (!arguments.Severity.empty()) {
+        const std::optional<TFBLogSeverity> severity = ParseSeverity(arguments.Severity);
+        if (!severity)
+            throw EKsLogUsageError{"--severity \"" + arguments.Severity +
+                                   "\" is not a severity: write critical, error, warning, info or unknown."};
+        settings.Filter.AtLeast = *severity;
+    }
+    settings.Filter.MatchCase = arguments.MatchCase;
+}
+
+int Run(int argc, char** argv)
+{
+    CLI::App app{"kslog - summarise, list, export and follow Firebird and InterBase server logs"};
+    app.set_version_flag("--version", std::string("kslog ") + KESTRELON_FILE_VERSION);
+    app.require_subcommand(1);
+
+    TKsLogSettings settings;
+    TFilterArguments filter;
+    std::string format = "text";
+
+    CLI::App* summary = app.add_subcommand("summary", "Entries per day and per kind");
+    AddFileArgument(*summary, settings);
+    AddRangeOptions(*summary, filter);
+    summary->add_flag("--json", settings.Json, "One JSON object instead of text");
+
+    CLI::App* list = app.add_subcommand("list", "The entries that pass the filters");
+    AddFileArgument(*list, settings);
+    AddFilterOptions(*list, settings, filter);
+    AddRecordOptions(*list, settings, format);
+
+    CLI::App* follow = app.add_subcommand("follow", "Entries as the server completes them, across truncation and rotation");
+    AddFileArgument(*follow, settings);
+    AddFilterOptions(*follow, settings, filter);
+    AddRecordOptions(*follow, settings, format);
+    follow->add_flag("--from-start", settings.FromStart, "Print what the file holds before following it");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return status == 0 ? 0 : kExitError;
+    }
+    ApplyFilterArguments(filter, settings);
+    settings.Format = *ParseRecordFormat(format);
+    if (summary->parsed())
+        return RunSummary(settings);
+    if (list->parsed())
+        return RunList(settings);
+    return RunFollow(settings);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    try {
+        return Run(argc, argv);
+    } catch (const EKsLogUsageError& error) {
+        Complain(error.Message);
+    } catch (const EKsLogOutputError& error) {
+        Complain("Cannot write the output. " + error.Reason);
+    } catch (const std::exception& error) {
+        Complain(error.what());
+    }
+    return kExitError;
+}

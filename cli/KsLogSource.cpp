@@ -1,0 +1,76 @@
+#include "KsLogSource.h"
+
+#include "KsLogCommands.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#endif
+
+namespace {
+
+std::filesystem::path ProgramFolder()
+{
+#ifdef _WIN32
+    wchar_t name[32768];
+    const DWORD size = GetModuleFileNameW(nullptr, name, static_cast<DWORD>(std::size(name)));
+    return std::filesystem::path(std::wstring(name, size)).parent_path();
+#else
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+#endif
+}
+
+std::string InstalledCatalogue()
+{
+    const std::filesystem::path folder = ProgramFolder();
+    for (const std::filesystem::path& candidate :
+         {folder / "fblvlog.descr", folder / ".." / "share" / "kslogviewer" / "fblvlog.descr"}) {
+        std::error_code error;
+        if (std::filesystem::is_regular_file(candidate, error)) {
+            const std::u8string name = candidate.lexically_normal().u8string();
+            return std::string(name.begin(), name.end());
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+void Complain(const std::string& message)
+{
+    std::fprintf(stderr, "kslog: %s\n", message.c_str());
+}
+
+std::unique_ptr<TFBLogDescriptor> LoadCatalogue(const std::string& named)
+{
+    std::string file = named;
+    if (!named.empty() && !FileExists(named))
+        throw EKsLogUsageError{"The description catalogue \"" + named + "\" is not a file that can be read."};
+    if (named.empty()) {
+        file = InstalledCatalogue();
+        if (file.empty())
+            Complain("No description catalogue (fblvlog.descr) was found beside the program; every entry is of "
+                     "unknown kind.");
+    }
+    auto catalogue = std::make_unique<TFBLogDescriptor>(file);
+    for (const std::string& warning : catalogue->Warnings())
+        Complain(warning);
+    return catalogue;
+}
+
+std::unique_ptr<TFBLogFileReader> OpenLog(const std::string& file)
+{
+    if (file == "-")
+        return TFBLogFileReader::StandardInput();
+    std::error_code error;
+    const std::filesystem::path path = FileSystemPath(file);
+    // Pipes are fine (a shell's process substitution gives one); folders are not logs.
+    if (std::filesystem::is_directory(path, error))
+        throw EKsLogUsageError{"Cannot open file \"" + file + "\". It is a folder."};
+    return std::make_unique<TFBLogFileReader>(file);
+}
