@@ -17,9 +17,13 @@ class TRecordPrinter {
 public:
     TRecordPrinter(const TKsLogSettings& settings, const TFBLogDescriptor& catalogue, TKsLogOutput& output)
         : FCatalogue(catalogue), FFilter(catalogue, settings.Filter),
-          FWriter(settings.Format, catalogue, settings.Explain), FOutput(output)
+          FWriter(settings.Format, catalogue, settings.Explain), FOutput(output),
+          FNeedsKinds(FFilter.LooksAtKinds() || settings.Explain || settings.Format != TFBLogRecordFormat::Text)
     {
     }
+
+    // The catalogue to classify entries with, when their kinds are needed at all.
+    const TFBLogDescriptor* Classifier() const noexcept { return FNeedsKinds ? &FCatalogue : nullptr; }
 
     void PrintHeader()
     {
@@ -29,10 +33,21 @@ public:
     // Counts the entry; prints it when it passes and printing is on.
     void Take(const FBLogMsg& msg, std::string_view text)
     {
+        if (FPrinting)
+            Take(msg, text, FNeedsKinds ? KindOfText(FCatalogue, text) : kUnknownKind);
+        else
+            ++FNumber;
+    }
+
+    void Take(const TFBLogEntryBatch& batch)
+    {
+        for (std::size_t i = 0; i < batch.Msgs.size(); ++i)
+            Take(batch.Msgs[i], batch.Texts[i], batch.Kinds.empty() ? kUnknownKind : batch.Kinds[i]);
+    }
+
+    void Take(const FBLogMsg& msg, std::string_view text, FBLogKind kind)
+    {
         ++FNumber;
-        if (!FPrinting)
-            return;
-        const FBLogKind kind = KindOfText(FCatalogue, text);
         if (!FFilter.Passes(msg, text, kind))
             return;
         FWriter.Append(FOutput.Buffer(), FNumber, msg, text, kind);
@@ -51,6 +66,7 @@ private:
     TFBLogRecordWriter FWriter;
     TKsLogOutput& FOutput;
     std::int64_t FNumber = 0;
+    bool FNeedsKinds;
     bool FPrinting = true;
     bool FMatched = false;
 };
@@ -134,8 +150,8 @@ int RunList(const TKsLogSettings& settings)
     TKsLogOutput output(false);
     TRecordPrinter printer(settings, *catalogue, output);
     printer.PrintHeader();
-    StreamEntries(*log, LineFeedOnlyOfFile(*log),
-                  [&](const FBLogMsg& msg, std::string_view text) { printer.Take(msg, text); });
+    StreamEntryBatches(*log, LineFeedOnlyOfFile(*log), printer.Classifier(),
+                       [&](const TFBLogEntryBatch& batch) { printer.Take(batch); });
     return printer.Matched() ? 0 : 1;
 }
 

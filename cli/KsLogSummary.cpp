@@ -130,12 +130,14 @@ int RunSummary(const TKsLogSettings& settings)
 
     TFBLogDayCounter days;
     TFBLogKindCounter kinds;
-    StreamEntries(*log, LineFeedOnlyOfFile(*log), [&](const FBLogMsg& msg, std::string_view text) {
-        const FBLogKind kind = KindOfText(*catalogue, text);
-        if (!filter.Passes(msg, text, kind))
-            return;
-        days.Add(msg.DateTime);
-        kinds.Add(kind, msg.DateTime);
+    StreamEntryBatches(*log, LineFeedOnlyOfFile(*log), catalogue.get(), [&](const TFBLogEntryBatch& batch) {
+        for (std::size_t i = 0; i < batch.Msgs.size(); ++i) {
+            const FBLogMsg& msg = batch.Msgs[i];
+            if (!filter.Passes(msg, batch.Texts[i], batch.Kinds[i]))
+                continue;
+            days.Add(msg.DateTime);
+            kinds.Add(batch.Kinds[i], msg.DateTime);
+        }
     });
 
     TSummary summary{days.Total(), days.Rows(), kinds.Summaries()};

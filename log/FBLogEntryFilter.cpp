@@ -3,6 +3,7 @@
 #include "FBLogDateTime.h"
 #include "FBLogText.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -117,6 +118,11 @@ TFBLogEntryFilter::TFBLogEntryFilter(const TFBLogDescriptor& catalogue, const TF
 }
 
 TFBLogEntryFilter::~TFBLogEntryFilter() = default;
+
+bool TFBLogEntryFilter::LooksAtKinds() const noexcept
+{
+    return std::find(FKindShown.begin(), FKindShown.end(), false) != FKindShown.end();
+}
 
 bool TFBLogEntryFilter::Passes(const FBLogMsg& msg, std::string_view text, FBLogKind kind) const
 {

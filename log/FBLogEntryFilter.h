@@ -44,10 +44,8 @@ public:
     ~TFBLogEntryFilter();
 
     bool Passes(const FBLogMsg& msg, std::string_view text, FBLogKind kind) const;
-    // True when some entry may be left out only for its text (so the text must be at hand).
-    bool LooksAtText() const noexcept { return FGrep || FRegex; }
-    // True when entries without a date pass: no date range is asked for.
-    bool TakesUndated() const noexcept { return !FRanged; }
+    // True when some kind is left out, so that entries must be classified first.
+    bool LooksAtKinds() const noexcept;
 
 private:
     double FFrom;

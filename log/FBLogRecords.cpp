@@ -40,26 +40,69 @@ std::size_t ValidSequenceLength(std::string_view text, std::size_t at) noexcept
     return length;
 }
 
+// Length of the run of bytes from `at` that stand for themselves: printable ASCII, and for
+// JSON not the quote or backslash either.
+std::size_t PlainRun(std::string_view text, std::size_t at, bool json) noexcept
+{
+    std::size_t end = at;
+    while (end < text.size()) {
+        const auto c = static_cast<unsigned char>(text[end]);
+        if (c >= 0x80 || (json && (c < 0x20 || c == '"' || c == '\\')))
+            break;
+        ++end;
+    }
+    return end - at;
+}
+
+// Appends one byte that is not plain: a valid multi-byte sequence as it is (its length is
+// returned), an invalid byte as U+FFFD, and for JSON a control byte, quote or backslash escaped.
+std::size_t AppendSpecial(std::string& out, std::string_view text, std::size_t at, bool json)
+{
+    const char c = text[at];
+    if (static_cast<unsigned char>(c) >= 0x80) {
+        const std::size_t length = ValidSequenceLength(text, at);
+        if (length == 0) {
+            out += kReplacementCharacter;
+            return 1;
+        }
+        out.append(text.substr(at, length));
+        return length;
+    }
+    if (!json) {
+        out.push_back(c);
+        return 1;
+    }
+    switch (c) {
+    case '"': out += "\\\""; break;
+    case '\\': out += "\\\\"; break;
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    default: {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+        out += escaped;
+    }
+    }
+    return 1;
+}
+
+// Appends the text as valid UTF-8, escaped for a JSON string when asked.
+void AppendValid(std::string& out, std::string_view text, bool json)
+{
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t plain = PlainRun(text, at, json);
+        out.append(text.substr(at, plain));
+        at += plain;
+        if (at < text.size())
+            at += AppendSpecial(out, text, at, json);
+    }
+}
+
 void AppendJsonString(std::string& out, std::string_view text)
 {
     out.push_back('"');
-    for (const char c : ValidUtf8(text)) {
-        switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-                out += escaped;
-            } else {
-                out.push_back(c);
-            }
-        }
-    }
+    AppendValid(out, text, true);
     out.push_back('"');
 }
 
@@ -80,16 +123,7 @@ std::string ValidUtf8(std::string_view bytes)
 {
     std::string result;
     result.reserve(bytes.size());
-    for (std::size_t at = 0; at < bytes.size();) {
-        const std::size_t length = ValidSequenceLength(bytes, at);
-        if (length == 0) {
-            result += kReplacementCharacter;
-            ++at;
-        } else {
-            result.append(bytes.substr(at, length));
-            at += length;
-        }
-    }
+    AppendValid(result, bytes, false);
     return result;
 }
 

@@ -1,6 +1,7 @@
 #include "FBLogStream.h"
 
 #include "FBLogEntryBounds.h"
+#include "FBLogParallel.h"
 
 #include <cstring>
 #include <vector>
@@ -24,4 +25,13 @@ std::optional<bool> LineFeedOnlyOfFile(TFBLogFileReader& file)
         afterCR = bytes.back() == '\r';
         pos += static_cast<std::int64_t>(got);
     }
+}
+
+void ClassifyBatch(TFBLogEntryBatch& batch, const TFBLogDescriptor& catalogue)
+{
+    batch.Kinds.resize(batch.Texts.size());
+    ForEachPartInParallel(batch.Texts.size(), 64, [&](std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last; ++i)
+            batch.Kinds[i] = KindOfText(catalogue, batch.Texts[i]);
+    });
 }

@@ -2,10 +2,12 @@
 // Reading a whole log in blocks of a few megabytes and handing on its entries as they are cut,
 // in memory that does not grow with the file: for files of any size and for pipes.
 
+#include "FBLogClassifier.h"
 #include "FBLogEntryCutter.h"
 #include "FBLogFile.h"
 
 #include <optional>
+#include <vector>
 
 constexpr std::size_t kStreamBlockSize = 4u << 20;
 
@@ -27,6 +29,49 @@ TFBLogEntryCutter StreamEntries(TFBLogFileReader& file, std::optional<bool> line
         if (got == 0)
             break;
         cutter.Cut(got, onEntry);
+    }
+    return cutter;
+}
+
+// The entries one block completed, with their texts (valid until the next block is read) and,
+// when asked for, their kinds.
+struct TFBLogEntryBatch {
+    std::vector<FBLogMsg> Msgs;
+    std::vector<std::string_view> Texts;
+    FBLogKinds Kinds;
+
+    void Clear() noexcept
+    {
+        Msgs.clear();
+        Texts.clear();
+        Kinds.clear();
+    }
+};
+
+// Classifies the batch's entries on all cores.
+void ClassifyBatch(TFBLogEntryBatch& batch, const TFBLogDescriptor& catalogue);
+
+// As StreamEntries, but hands on the entries a block at a time: onBatch(TFBLogEntryBatch&),
+// classified first when a catalogue is given.
+template <typename OnBatch>
+TFBLogEntryCutter StreamEntryBatches(TFBLogFileReader& file, std::optional<bool> lineFeedOnly,
+                                     const TFBLogDescriptor* catalogue, OnBatch&& onBatch)
+{
+    TFBLogEntryCutter cutter(lineFeedOnly);
+    TFBLogEntryBatch batch;
+    for (;;) {
+        const std::span<char> room = cutter.Room(kStreamBlockSize);
+        const std::size_t got = file.ReadNext(room.data(), room.size());
+        if (got == 0)
+            break;
+        batch.Clear();
+        cutter.Cut(got, [&](const FBLogMsg& msg, std::string_view text) {
+            batch.Msgs.push_back(msg);
+            batch.Texts.push_back(text);
+        });
+        if (catalogue != nullptr)
+            ClassifyBatch(batch, *catalogue);
+        onBatch(batch);
     }
     return cutter;
 }
