@@ -29,3 +29,10 @@ void TFBLogEntrySet::Subtract(const TFBLogEntrySet& other) noexcept
     for (std::size_t i = 0; i < std::min(FWords.size(), other.FWords.size()); ++i)
         FWords[i] &= ~other.FWords[i];
 }
+
+void TFBLogEntrySet::Resize(std::size_t size)
+{
+    // Bits past the old size in its last word are clear already.
+    FWords.resize((size + 63) / 64, 0);
+    FSize = size;
+}

@@ -17,6 +17,8 @@ public:
     // Not safe from two threads on entries that share a 64-entry word.
     void Add(std::size_t entry) noexcept { FWords[entry / 64] |= std::uint64_t{1} << (entry % 64); }
 
+    // Makes room for entries appended to the log; those added hold nothing.
+    void Resize(std::size_t size);
     // The entries this set can hold, and how many it holds.
     std::size_t Size() const noexcept { return FSize; }
     std::size_t Count() const noexcept;

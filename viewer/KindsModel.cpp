@@ -1,5 +1,7 @@
 #include "KindsModel.h"
 
+#include <algorithm>
+
 #include "LogMessagesModel.h"
 #include "SeverityLook.h"
 
@@ -24,6 +26,26 @@ void TKindsModel::SetSummaries(std::vector<TFBLogKindSummary> summaries)
     beginResetModel();
     FRows = std::move(summaries);
     endResetModel();
+}
+
+void TKindsModel::AddSummaries(const std::vector<TFBLogKindSummary>& added)
+{
+    for (const TFBLogKindSummary& summary : added) {
+        const auto found = std::find_if(FRows.begin(), FRows.end(),
+                                        [&](const TFBLogKindSummary& row) { return row.Kind == summary.Kind; });
+        if (found == FRows.end()) {
+            beginInsertRows({}, RowCount(), RowCount());
+            FRows.push_back(summary);
+            endInsertRows();
+            continue;
+        }
+        found->Count += summary.Count;
+        if (summary.First != 0)
+            found->First = found->First == 0 ? summary.First : std::min(found->First, summary.First);
+        found->Last = std::max(found->Last, summary.Last);
+        const int row = static_cast<int>(found - FRows.begin());
+        emit dataChanged(index(row, 0), index(row, ColumnTotal - 1));
+    }
 }
 
 void TKindsModel::SetHiddenMatchTexts(std::set<std::string> hidden)

@@ -24,6 +24,8 @@ public:
     // Replaces the rows in one reset.
     void SetSummaries(std::vector<TFBLogKindSummary> summaries);
     void Clear() { SetSummaries({}); }
+    // Counts entries appended to the log in: rows of kinds seen before grow, new kinds are added.
+    void AddSummaries(const std::vector<TFBLogKindSummary>& added);
 
     // Hidden kinds by their catalogue row's match text ("" for entries no row describes), so
     // that they stay hidden across logs and catalogue edits.

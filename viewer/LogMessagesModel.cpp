@@ -68,6 +68,50 @@ void TLogMessagesModel::SetRows(std::vector<FBLogMsg> rows, std::vector<std::uin
     endResetModel();
 }
 
+void TLogMessagesModel::AddRows(const std::vector<FBLogMsg>& rows, const std::vector<std::uint32_t>& entries,
+                                std::optional<Qt::SortOrder> timeOrder)
+{
+    // Where in the current rows each new one goes, and the new rows grouped by that place in
+    // the order they take there; the groups go in from the last place to the first, so that
+    // each insertion leaves the places of the others as they are.
+    std::vector<std::size_t> order(rows.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::vector<std::size_t> place(rows.size(), FRows.size());
+    if (timeOrder) {
+        const bool ascending = *timeOrder == Qt::AscendingOrder;
+        const auto before = [ascending](double a, double b) { return ascending ? a < b : a > b; };
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            place[i] = static_cast<std::size_t>(
+                std::upper_bound(FRows.begin(), FRows.end(), rows[i].DateTime,
+                                 [&](double t, const FBLogMsg& m) { return before(t, m.DateTime); }) -
+                FRows.begin());
+        std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return place[a] != place[b] ? place[a] < place[b] : before(rows[a].DateTime, rows[b].DateTime);
+        });
+    }
+    const bool withEntries = FEntries.size() == FRows.size() && entries.size() == rows.size();
+    for (std::size_t groupEnd = order.size(); groupEnd > 0;) {
+        const std::size_t at = place[order[groupEnd - 1]];
+        std::size_t groupBegin = groupEnd - 1;
+        while (groupBegin > 0 && place[order[groupBegin - 1]] == at)
+            --groupBegin;
+        const auto count = static_cast<int>(groupEnd - groupBegin);
+        beginInsertRows({}, static_cast<int>(at), static_cast<int>(at) + count - 1);
+        std::vector<FBLogMsg> groupRows;
+        std::vector<std::uint32_t> groupEntries;
+        for (std::size_t i = groupBegin; i < groupEnd; ++i) {
+            groupRows.push_back(rows[order[i]]);
+            if (withEntries)
+                groupEntries.push_back(entries[order[i]]);
+        }
+        FRows.insert(FRows.begin() + static_cast<std::ptrdiff_t>(at), groupRows.begin(), groupRows.end());
+        if (withEntries)
+            FEntries.insert(FEntries.begin() + static_cast<std::ptrdiff_t>(at), groupEntries.begin(), groupEntries.end());
+        endInsertRows();
+        groupEnd = groupBegin;
+    }
+}
+
 std::int64_t TLogMessagesModel::EntryOfRow(int row) const
 {
     return row >= 0 && static_cast<std::size_t>(row) < FEntries.size() ? FEntries[static_cast<std::size_t>(row)] : -1;

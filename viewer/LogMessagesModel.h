@@ -34,6 +34,10 @@ public:
     // log's index (4 bytes a row), through which the row's kind and search match are found.
     void SetRows(std::vector<FBLogMsg> rows, std::vector<std::uint32_t> entries = {});
     void Clear();
+    // Adds rows of entries appended to the log. Where the list is sorted by "Time" they go to
+    // their place in that order (after rows of the same time); otherwise at the end.
+    void AddRows(const std::vector<FBLogMsg>& rows, const std::vector<std::uint32_t>& entries,
+                 std::optional<Qt::SortOrder> timeOrder);
 
     const FBLogMsg& Row(int row) const { return FRows[static_cast<std::size_t>(row)]; }
     int RowCount() const { return static_cast<int>(FRows.size()); }

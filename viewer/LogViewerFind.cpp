@@ -30,9 +30,7 @@
 #include <QTextCharFormat>
 #include <QtConcurrent/QtConcurrentRun>
 
-namespace {
-
-QAction* AddAction(QWidget* owner, const QString& caption, const char* name, const QKeySequence& keys = {})
+QAction* AddAction(QWidget* owner, const QString& caption, const char* name, const QKeySequence& keys)
 {
     auto* action = new QAction(caption, owner);
     action->setObjectName(QString::fromLatin1(name));
@@ -40,6 +38,8 @@ QAction* AddAction(QWidget* owner, const QString& caption, const char* name, con
     owner->addAction(action);
     return action;
 }
+
+namespace {
 
 // The entry's text as the text pane shows it (lines broken at CR LF, CR or LF, a final break
 // dropped), and where each byte range of the entry lands in it.

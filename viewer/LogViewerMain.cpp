@@ -42,6 +42,7 @@ const QString kDisplayEndDate = QStringLiteral("DisplayEndDate");
 const QString kDateFilter = QStringLiteral("DateFilter");
 const QString kHiddenKinds = QStringLiteral("HiddenKinds");
 const QString kSeverityAtLeast = QStringLiteral("SeverityAtLeast");
+const QString kNotifySeverity = QStringLiteral("NotifySeverity");
 const QString kSearchHistory = QStringLiteral("SearchHistory");
 
 // The pickers' value in the window definition.
@@ -134,6 +135,7 @@ TfmLogViewer::TfmLogViewer(QWidget* parent)
     SetupStatusBar();
     SetupViews();
     SetupFinding();
+    SetupLiveLog();
     ConnectControls();
     FormCreate();
 }
@@ -322,6 +324,11 @@ void TfmLogViewer::LoadFindingState(const TStateStore& store)
     if (severity && *severity >= 0 && *severity < cbSeverityAtLeast->count())
         cbSeverityAtLeast->setCurrentIndex(*severity);
     FFindBar->SetHistory(ReadReportingErrors(this, [&] { return store.ReadStringList(kSearchHistory); }).value_or(QStringList()));
+    const auto notify = ReadReportingErrors(this, [&] { return store.ReadInteger(kNotifySeverity); });
+    if (notify && *notify < 0)
+        SetNotifyAtLeast(std::nullopt);
+    else if (notify && *notify <= static_cast<int>(TFBLogSeverity::Critical))
+        SetNotifyAtLeast(static_cast<TFBLogSeverity>(*notify));
 }
 
 void TfmLogViewer::SaveState()
@@ -338,6 +345,7 @@ void TfmLogViewer::SaveState()
     store.WriteInteger(kSeverityAtLeast, cbSeverityAtLeast->currentIndex());
     FFindBar->RememberQuery();
     store.WriteStringList(kSearchHistory, FFindBar->History());
+    store.WriteInteger(kNotifySeverity, FNotifyAtLeast ? static_cast<int>(*FNotifyAtLeast) : -1);
     store.Sync();
 }
 
@@ -451,7 +459,7 @@ void TfmLogViewer::acExitExecute()
 
 void TfmLogViewer::miMsgDaysReloadAllClick()
 {
-    RunLoadSequence(false);
+    acReloadExecute();
 }
 
 void TfmLogViewer::RunLoadSequence(bool fallBackToAllRecords)

@@ -4,6 +4,9 @@
 
 #include "ErrorDisplay.h"
 #include "FBLogClassifier.h"
+#include "FBLogDays.h"
+#include "FBLogFileWatch.h"
+#include "FBLogRecords.h"
 #include "FBLogSearch.h"
 #include "LayoutStore.h"
 #include "uFBLogDescriptor.h"
@@ -23,6 +26,8 @@ class TfmLogViewer;
 }
 class QComboBox;
 class QDockWidget;
+class QFileSystemWatcher;
+class QTimer;
 class QLabel;
 class QMenu;
 class QDateTimeEdit;
@@ -126,6 +131,20 @@ public:
     void acCopyExecute();
     void acCopyAsTableExecute();
 
+    // The live log: what the server appends is taken in as it arrives (checked on the file
+    // system's notices and once a second); Follow keeps the newest entry selected; F5 reads the
+    // log again keeping the view.
+    void CheckLogFile();
+    void acReloadExecute();
+    void acFollowToggle(bool on);
+    bool Following() const;
+    // The least severity of arriving entries that a desktop notice is given for; nothing: none.
+    std::optional<TFBLogSeverity> NotifyAtLeast() const { return FNotifyAtLeast; }
+    void SetNotifyAtLeast(std::optional<TFBLogSeverity> severity);
+    // Writes the list's rows, in list order, as text, CSV or JSON lines.
+    void acExportVisibleExecute();
+    void ExportVisibleEntries(const QString& fileName, TFBLogRecordFormat format);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -144,6 +163,14 @@ private:
     void LoadFindingState(const TStateStore& store);
 
     void SetupMenus();
+    void SetupLiveLog();
+    void StartWatchingLogFile();
+    void TakeInAppendedEntries();
+    void ReloadKeepingView(const QString& why);
+    void ShowNewestEntry();
+    void StopFollowingOnUserMove();
+    void NotifyAboutArrivals(const FBLogKinds& kinds);
+    void ShowLiveState(const QString& text);
     void SetupStatusBar();
     void SetupViews();
     int SizeDaysColumns();
@@ -228,6 +255,16 @@ private:
     std::shared_ptr<const TFBLogSearch> FPendingSearch;
     std::uint64_t FSearchGeneration = 0;
     int FPendingMove = 0;  // +1 or -1: a move to the next or previous match waits for the search
+
+    QFileSystemWatcher* FFileWatcher = nullptr;
+    QTimer* FWatchTimer = nullptr;
+    std::unique_ptr<TFBLogFileWatch> FFileWatch;
+    std::int64_t FScanEnd = 0;  // where the last complete entry read ends
+    TFBLogDayCounter FDayCounter;
+    QLabel* laLiveState = nullptr;
+    bool FMovingToNewest = false;
+    std::optional<TFBLogSeverity> FNotifyAtLeast = TFBLogSeverity::Critical;
+    int FListSortColumn = -1;  // the column the list's rows are ordered by; -1: log order
 
     std::unique_ptr<TLayoutStore> FLayout;
     bool FLayoutRestored = false;

@@ -88,8 +88,10 @@ void TfmLogViewer::LoadLogFile()
     ui->memoMsgDescr->clear();
     LetPendingEventsRun();
     FParser.reset();
+    FDayCounter = TFBLogDayCounter();
     ScanLogFile();
     ClassifyLog();
+    StartWatchingLogFile();
 }
 
 void TfmLogViewer::ScanLogFile()
@@ -102,7 +104,8 @@ void TfmLogViewer::ScanLogFile()
         },
         FClock);
     FBLogsMsgs msgs;
-    FParser->ScanEntries(msgs);
+    FScanEnd = 0;
+    FParser->ScanEntriesFrom(FScanEnd, msgs);
     FLogMsgs = std::move(msgs);
     FMessagesModel->SetSource(FParser.get(), FDescriptor.get());
 }
@@ -113,10 +116,13 @@ void TfmLogViewer::CalculateDays()
     TPassProgress progress(*this, QStringLiteral("Calculating for days... "));
     FDaysModel->Clear();
     const std::size_t total = FLogMsgs.size();
-    FDaysModel->SetRows(CountEntriesPerDay(FLogMsgs, [&](std::size_t done) {
+    FDayCounter = TFBLogDayCounter();
+    for (std::size_t i = 0; i < total; ++i) {
         if (progress.Due())
-            progress.Show(QStringLiteral("Calculating for days...  %1 of %2").arg(done).arg(total));
-    }));
+            progress.Show(QStringLiteral("Calculating for days...  %1 of %2").arg(i).arg(total));
+        FDayCounter.Add(FLogMsgs[i].DateTime);
+    }
+    FDaysModel->SetRows(DayRowsOf(FDayCounter));
     // The row added last becomes the current one.
     if (const int last = FDaysModel->LastAddedRow(); last >= 0)
         ui->dbgDays->setCurrentIndex(FDaysModel->index(last, 0));
@@ -130,6 +136,7 @@ void TfmLogViewer::FillMessageList(double from, double to)
     const double start = StartOfDay(TimestampDate(from));
     const double end = EndOfDay(TimestampDate(to));
     FMessagesModel->Clear();
+    FListSortColumn = -1;
     {
         std::vector<FBLogMsg> rows;
         std::vector<std::uint32_t> entries;

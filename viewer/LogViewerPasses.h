@@ -6,6 +6,9 @@
 
 #include "ApplicationInfo.h"
 
+// A command with its object name and shortcut, added to the widget that owns it.
+QAction* AddAction(QWidget* owner, const QString& caption, const char* name, const QKeySequence& keys = {});
+
 // A file name as the log-reading classes take it: 8-bit text in the system's encoding.
 std::string LocalPath(const QString& path);
 

@@ -113,6 +113,7 @@ void TfmLogViewer::VirtualStringTree1HeaderClick(int column)
     FListSortOrder = FListSortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     const TWaitCursor wait;
     FMessagesModel->Sort(column, FListSortOrder);
+    FListSortColumn = column;
     QHeaderView* header = ui->VirtualStringTree1->horizontalHeader();
     header->setSortIndicatorShown(true);
     header->setSortIndicator(column, FListSortOrder);
