@@ -17,7 +17,9 @@ FBLogKind KindOfText(const TFBLogDescriptor& catalogue, std::string_view text) n
 FBLogKinds ClassifyEntries(const TFBLogParser& parser, const FBLogsMsgs& msgs, const TFBLogDescriptor& catalogue,
                            const std::atomic<bool>* cancel)
 {
-    FBLogKinds kinds(msgs.size(), kUnknownKind);
+    FBLogKinds kinds;
+    kinds.reserve(WithRoomToGrow(msgs.size()));
+    kinds.resize(msgs.size(), kUnknownKind);
     ForEachPartInParallel(msgs.size(), 64, [&](std::size_t first, std::size_t last) {
         for (std::size_t i = first; i < last; ++i) {
             if ((i - first) % kCancelCheckEvery == 0 && cancel != nullptr && cancel->load(std::memory_order_relaxed))

@@ -44,6 +44,11 @@ private:
 
 }  // namespace
 
+std::size_t WithRoomToGrow(std::size_t count) noexcept
+{
+    return count + count / 8 + 1024;
+}
+
 std::int64_t MonotonicMilliseconds()
 {
     using namespace std::chrono;
@@ -171,8 +176,9 @@ void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogs
     const std::int64_t base = segment.Start;
     const std::int64_t from = pos - base;
 
-    // Counting first lets the index be allocated once at its exact size: growing it while
-    // appending would briefly hold two copies of an index of millions of entries.
+    // Counting first lets the index be allocated once: growing it while appending would briefly
+    // hold two copies of an index of millions of entries. The room left for what the server
+    // appends later is only address space until entries fill it.
     std::size_t count = 0;
     for (std::int64_t cur = from, start; (start = FindEntryStartIn(data, cur, FLineFeedOnly)) >= 0;) {
         cur = FindEntryEndIn(data, start, FLineFeedOnly);
@@ -180,7 +186,7 @@ void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogs
             break;
         ++count;
     }
-    msgs.reserve(count);
+    msgs.reserve(WithRoomToGrow(count));
 
     TFBLogDescriptor grammar("");
     std::int64_t cur = from;

@@ -31,6 +31,10 @@ using FBLogClock = std::function<std::int64_t()>;
 // The clock used when none is given.
 std::int64_t MonotonicMilliseconds();
 
+// The capacity to give an array of `count` entries that a live log will add to: an eighth more,
+// which costs no memory until it is used and spares a copy of the array at the first appends.
+std::size_t WithRoomToGrow(std::size_t count) noexcept;
+
 // "Parsing file: <pos> of <size>", with " (<percent>%)" when size is not 0.
 std::string FormatScanProgress(std::int64_t pos, std::int64_t fileSize);
 

@@ -151,12 +151,12 @@ void TfmLogViewer::FillMessageList(double from, double to)
         // The list shows the entries of the date range that the kinds, the severity choice and
         // the search leave.
         const TFBLogNarrowing narrowing = Narrowing(start, end);
-        // Sized once: a list of millions of rows keeps 28 bytes a row, no spare capacity.
+        // Sized once: a list of millions of rows keeps 28 bytes a row, and room for arrivals.
         std::size_t count = 0;
         for (std::size_t i = 0; i < FLogMsgs.size(); ++i)
             count += narrowing.Passes(i, FLogMsgs[i]) ? 1 : 0;
-        rows.reserve(count);
-        entries.reserve(count);
+        rows.reserve(WithRoomToGrow(count));
+        entries.reserve(WithRoomToGrow(count));
         for (std::size_t i = 0; i < FLogMsgs.size(); ++i) {
             if (progress.Due())
                 progress.Show(FillProgressText(i, FLogMsgs.size()));
