@@ -8,7 +8,7 @@ void TFBLogDayCounter::Add(double dateTime) noexcept
     const int day = DatePart(dateTime);
     if (day == 0)
         ++FUndated;
-    else if (day == FPreviousDay)
+    else if (FPreviousDay == day)
         ++FRuns.back().Count;
     else
         FRuns.push_back({day, 1});

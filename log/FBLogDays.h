@@ -5,6 +5,7 @@
 // by block, or one that grows, is counted without going over it again.
 
 #include <cstddef>
+#include <optional>
 #include <vector>
 
 struct TFBLogDayCount {
@@ -25,5 +26,5 @@ private:
     std::vector<TFBLogDayCount> FRuns;
     std::size_t FUndated = 0;
     std::size_t FTotal = 0;
-    int FPreviousDay = -1;
+    std::optional<int> FPreviousDay;  // nothing before the first entry
 };

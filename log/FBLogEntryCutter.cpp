@@ -30,11 +30,12 @@ std::span<char> TFBLogEntryCutter::Room(std::size_t size)
 
 bool TFBLogEntryCutter::DecideLineEnds()
 {
+    // Whichever comes first in the bytes decides: a CR LF pair, or a blank line of LF LF.
     const std::string_view held(FBuffer.data(), FSize);
-    if (HoldsCRLF(held))
-        FLineFeedOnly = false;
-    else if (FindBytes(held, 0, "\n\n") != std::string_view::npos)
-        FLineFeedOnly = true;
+    const std::size_t crlf = FindBytes(held, 0, "\r\n");
+    const std::size_t lflf = FindBytes(held, 0, "\n\n");
+    if (crlf != std::string_view::npos || lflf != std::string_view::npos)
+        FLineFeedOnly = lflf < crlf;
     return FLineFeedOnly.has_value();
 }
 

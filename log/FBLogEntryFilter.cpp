@@ -4,7 +4,6 @@
 #include "FBLogText.h"
 
 #include <algorithm>
-#include <charconv>
 #include <limits>
 
 namespace {
@@ -15,10 +14,11 @@ std::optional<int> Digits(std::string_view text, std::size_t at, std::size_t dig
     if (at + digits > text.size())
         return std::nullopt;
     int value = 0;
-    const char* begin = text.data() + at;
-    const auto [end, error] = std::from_chars(begin, begin + digits, value);
-    if (error != std::errc() || end != begin + digits)
-        return std::nullopt;
+    for (const char c : text.substr(at, digits)) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
     return value;
 }
 
