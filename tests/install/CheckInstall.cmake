@@ -10,6 +10,9 @@ endif()
 include(GNUInstallDirs)
 set(expected
   ${CMAKE_INSTALL_BINDIR}/kslogviewer
+  ${CMAKE_INSTALL_BINDIR}/kslog
+  ${CMAKE_INSTALL_MANDIR}/man1/kslog.1
+  ${CMAKE_INSTALL_MANDIR}/man1/kslogviewer.1
   ${CMAKE_INSTALL_DATADIR}/kslogviewer/fblvlog.descr
   ${CMAKE_INSTALL_DATADIR}/applications/kslogviewer.desktop)
 foreach(size 16 24 32 48 64 128 256)

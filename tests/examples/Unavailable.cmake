@@ -1,0 +1,2 @@
+# cmake -DREASON=... -P Unavailable.cmake: a test that cannot run fails and says why.
+message(FATAL_ERROR "${REASON}")
