@@ -86,8 +86,12 @@ void TFBLogPatternSet::BuildTransitions(const std::vector<std::vector<std::int32
 
     FNext.resize(table.size() * width);
     for (std::size_t state = 0; state < table.size(); ++state) {
-        for (std::size_t column = 0; column < FClassCount; ++column)
-            FNext[state * width + column] = static_cast<std::uint32_t>(table[state][column]) * static_cast<std::uint32_t>(width);
+        for (std::size_t column = 0; column < FClassCount; ++column) {
+            const auto target = static_cast<std::size_t>(table[state][column]);
+            const bool ends = table[target][FClassCount] != kNoPattern;
+            FNext[state * width + column] =
+                static_cast<std::uint32_t>(target * width) | (ends ? kEndsPattern : std::uint32_t{0});
+        }
         FNext[state * width + FClassCount] = static_cast<std::uint32_t>(table[state][FClassCount]);
     }
 }
@@ -98,9 +102,13 @@ int TFBLogPatternSet::FirstMatch(std::string_view text) const noexcept
     const std::uint32_t patternSlot = FClassCount;
     std::uint32_t row = 0;
     std::uint32_t first = static_cast<std::uint32_t>(kNoPattern);
+    // One load a byte on the way; the pattern slot is read only at the rare states where a
+    // pattern ends.
     for (const char c : text) {
-        row = next[row + FClassOf[static_cast<unsigned char>(c)]];
-        first = std::min(first, next[row + patternSlot]);
+        const std::uint32_t step = next[row + FClassOf[static_cast<unsigned char>(c)]];
+        row = step & ~kEndsPattern;
+        if ((step & kEndsPattern) != 0)
+            first = std::min(first, next[row + patternSlot]);
     }
     return first == static_cast<std::uint32_t>(kNoPattern) ? -1 : static_cast<int>(first);
 }

@@ -24,6 +24,8 @@ public:
 
 private:
     static constexpr std::int32_t kNoPattern = INT32_MAX;
+    // Marks a transition into a state where some pattern ends.
+    static constexpr std::uint32_t kEndsPattern = 0x80000000u;
 
     void AssignByteClasses(const std::vector<std::string>& patterns);
     std::vector<std::vector<std::int32_t>> BuildTrie(const std::vector<std::string>& patterns);
@@ -33,7 +35,7 @@ private:
     std::array<std::uint8_t, 256> FClassOf{};  // byte -> column of the table; 0: in no pattern
     std::uint32_t FClassCount = 1;
     // One row per state: for each byte class the offset of the next state's row (so a step is
-    // one load and one add), then the first pattern (lowest index) that ends at this state or
+    // one load and one add), with kEndsPattern set where a pattern ends there, then the first pattern (lowest index) that ends at this state or
     // at any of its suffix states.
     std::vector<std::uint32_t> FNext;
 };

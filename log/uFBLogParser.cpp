@@ -94,7 +94,7 @@ void TFBLogParser::AddSegment(std::int64_t start, FileBytes bytes)
 {
     // A segment that no longer adds anything new stays out; one that starts where the last one
     // did replaces it, so that entries finished a few bytes at a time do not pile segments up.
-    if (!FSegments.empty() && FSegments.back().Start == start && start > 0)
+    if (!FSegments.empty() && FSegments.back().Start == start)
         FSegments.pop_back();
     FSegments.push_back(TSegment{start, bytes.Size, std::move(bytes.Data)});
     FFileSize = start + bytes.Size;
