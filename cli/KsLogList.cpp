@@ -18,9 +18,13 @@ public:
     TRecordPrinter(const TKsLogSettings& settings, const TFBLogDescriptor& catalogue, TKsLogOutput& output)
         : FCatalogue(catalogue), FFilter(catalogue, settings.Filter),
           FWriter(settings.Format, catalogue, settings.Explain), FOutput(output),
-          FNeedsKinds(FFilter.LooksAtKinds() || settings.Explain || settings.Format != TFBLogRecordFormat::Text)
+          FNeedsKinds(FFilter.LooksAtKinds() || settings.Explain || settings.Format != TFBLogRecordFormat::Text),
+          FNeedsDates(FFilter.LooksAtDates() || settings.Format != TFBLogRecordFormat::Text)
     {
     }
+
+    // False when nothing printed or filtered depends on the entries' dates.
+    bool NeedsDates() const noexcept { return FNeedsDates; }
 
     // The catalogue to classify entries with, when their kinds are needed at all.
     const TFBLogDescriptor* Classifier() const noexcept { return FNeedsKinds ? &FCatalogue : nullptr; }
@@ -67,6 +71,7 @@ private:
     TKsLogOutput& FOutput;
     std::int64_t FNumber = 0;
     bool FNeedsKinds;
+    bool FNeedsDates;
     bool FPrinting = true;
     bool FMatched = false;
 };
@@ -151,7 +156,7 @@ int RunList(const TKsLogSettings& settings)
     TRecordPrinter printer(settings, *catalogue, output);
     printer.PrintHeader();
     StreamEntryBatches(*log, LineFeedOnlyOfFile(*log), printer.Classifier(),
-                       [&](const TFBLogEntryBatch& batch) { printer.Take(batch); });
+                       [&](const TFBLogEntryBatch& batch) { printer.Take(batch); }, printer.NeedsDates());
     return printer.Matched() ? 0 : 1;
 }
 

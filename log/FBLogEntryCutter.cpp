@@ -80,5 +80,5 @@ FBLogMsg TFBLogEntryCutter::EntryAt(std::int64_t start)
     const std::int64_t length = FPendingEnd - start;
     const std::string_view text(FBuffer.data() + start, static_cast<std::size_t>(length));
     FEntriesEnd = FBufferStart + FPendingEnd;
-    return FBLogMsg{FBufferStart + start, length, FGrammar.TryExtractDateTime(text)};
+    return FBLogMsg{FBufferStart + start, length, FReadDates ? FGrammar.TryExtractDateTime(text) : 0.0};
 }

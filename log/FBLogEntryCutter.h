@@ -46,6 +46,10 @@ public:
         Cut(bytes.size(), onEntry);
     }
 
+    // Off: entries come without their header's date (DateTime 0), for readers that never look
+    // at it; this spares the header grammar for every entry.
+    void SetReadDates(bool on) noexcept { FReadDates = on; }
+
     // The rules in use; nothing while they are still to be decided.
     std::optional<bool> LineFeedOnly() const noexcept { return FLineFeedOnly; }
     // Offset in the file just after the last entry handed on (or of the first byte given).
@@ -70,4 +74,5 @@ private:
     std::int64_t FBufferStart = 0;  // file offset of the buffer's first byte
     std::int64_t FEntriesEnd = 0;
     TFBLogDescriptor FGrammar{""};
+    bool FReadDates = true;
 };

@@ -44,6 +44,8 @@ public:
     ~TFBLogEntryFilter();
 
     bool Passes(const FBLogMsg& msg, std::string_view text, FBLogKind kind) const;
+    // True when a date range is asked for.
+    bool LooksAtDates() const noexcept { return FRanged; }
     // True when some kind is left out, so that entries must be classified first.
     bool LooksAtKinds() const noexcept;
 

@@ -211,6 +211,10 @@ TFBLogRecordWriter::TFields TFBLogRecordWriter::FieldsOf(std::int64_t no, const 
 void TFBLogRecordWriter::Append(std::string& out, std::int64_t no, const FBLogMsg& msg, std::string_view text,
                                 FBLogKind kind) const
 {
+    if (FFormat == TFBLogRecordFormat::Text && !FExplain) {
+        out.append(text);
+        return;
+    }
     const TFields fields = FieldsOf(no, msg, text, kind);
     switch (FFormat) {
     case TFBLogRecordFormat::Text: AppendText(out, fields); break;

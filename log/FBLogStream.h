@@ -9,7 +9,10 @@
 #include <optional>
 #include <vector>
 
-constexpr std::size_t kStreamBlockSize = 4u << 20;
+// Blocks small enough to stay in the processor's cache between the read and the cut; batches
+// that are classified on several cores take larger ones, so that each core has enough to do.
+constexpr std::size_t kStreamBlockSize = 1u << 20;
+constexpr std::size_t kBatchBlockSize = 4u << 20;
 
 // The line-end rules a whole-file scan would choose (LF only: true), read in blocks: a CR LF in
 // the first block decides at once; otherwise the rest is searched for one. Nothing for what
@@ -52,15 +55,17 @@ struct TFBLogEntryBatch {
 void ClassifyBatch(TFBLogEntryBatch& batch, const TFBLogDescriptor& catalogue);
 
 // As StreamEntries, but hands on the entries a block at a time: onBatch(TFBLogEntryBatch&),
-// classified first when a catalogue is given.
+// classified first when a catalogue is given, and without their dates unless readDates.
 template <typename OnBatch>
 TFBLogEntryCutter StreamEntryBatches(TFBLogFileReader& file, std::optional<bool> lineFeedOnly,
-                                     const TFBLogDescriptor* catalogue, OnBatch&& onBatch)
+                                     const TFBLogDescriptor* catalogue, OnBatch&& onBatch, bool readDates = true)
 {
     TFBLogEntryCutter cutter(lineFeedOnly);
+    cutter.SetReadDates(readDates);
     TFBLogEntryBatch batch;
+    const std::size_t blockSize = catalogue != nullptr ? kBatchBlockSize : kStreamBlockSize;
     for (;;) {
-        const std::span<char> room = cutter.Room(kStreamBlockSize);
+        const std::span<char> room = cutter.Room(blockSize);
         const std::size_t got = file.ReadNext(room.data(), room.size());
         if (got == 0)
             break;
