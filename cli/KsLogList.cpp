@@ -8,6 +8,7 @@
 #include "FBLogStream.h"
 
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 namespace {
@@ -96,11 +97,15 @@ public:
     {
         if (FWatch.Present())
             Open(FSettings.FromStart);
+        else
+            Complain("There is no file \"" + FSettings.File + "\" yet; waiting for it.");
         for (;;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(FSettings.PollMilliseconds));
             const TFBLogFileChange change = FWatch.Check();
-            if (change == TFBLogFileChange::Grown && FLog)
+            if (change == TFBLogFileChange::Grown && FLog && StillHoldsWhatWasRead())
                 ReadAppended();
+            else if (change == TFBLogFileChange::Grown)
+                Reopen(TFBLogFileChange::Replaced);
             else if (change != TFBLogFileChange::None && change != TFBLogFileChange::Grown)
                 Reopen(change);
         }
@@ -137,13 +142,28 @@ private:
             FCutter.Cut(got, [this](const FBLogMsg& msg, std::string_view text) { FPrinter.Take(msg, text); });
         }
         FWatch.NoteSize(FCutter.BytesEnd());
+        FLastBytes = LastBytesRead();
     }
+
+    // The last bytes read, to tell a file appended to from one overwritten by a longer one.
+    std::string LastBytesRead() const
+    {
+        constexpr std::int64_t kCompared = 64;
+        const std::int64_t end = FCutter.BytesEnd();
+        const std::int64_t from = std::max<std::int64_t>(end - kCompared, 0);
+        std::string bytes(static_cast<std::size_t>(end - from), '\0');
+        bytes.resize(FLog->ReadAt(from, bytes.data(), bytes.size()));
+        return bytes;
+    }
+
+    bool StillHoldsWhatWasRead() const { return LastBytesRead() == FLastBytes; }
 
     const TKsLogSettings& FSettings;
     TRecordPrinter& FPrinter;
     TFBLogFileWatch FWatch;
     std::unique_ptr<TFBLogFileReader> FLog;
     TFBLogEntryCutter FCutter;
+    std::string FLastBytes;
 };
 
 }  // namespace
@@ -173,6 +193,9 @@ int RunFollow(const TKsLogSettings& settings)
         StreamEntries(*log, std::nullopt, [&](const FBLogMsg& msg, std::string_view text) { printer.Take(msg, text); });
         return printer.Matched() ? 0 : 1;
     }
+    std::error_code error;
+    if (std::filesystem::is_directory(FileSystemPath(settings.File), error))
+        throw EKsLogUsageError{"Cannot open file \"" + settings.File + "\". It is a folder."};
     TFollower(settings, printer).Run();
     return 0;
 }

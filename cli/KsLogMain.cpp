@@ -107,9 +107,13 @@ int Run(int argc, char** argv)
 
     try {
         app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& help) {
+        return app.exit(help);
+    } catch (const CLI::CallForVersion& version) {
+        return app.exit(version);
     } catch (const CLI::ParseError& error) {
-        const int status = app.exit(error);
-        return status == 0 ? 0 : kExitError;
+        Complain(std::string(error.what()) + "\nRun with --help for more information.");
+        return kExitError;
     }
     ApplyFilterArguments(filter, settings);
     settings.Format = *ParseRecordFormat(format);

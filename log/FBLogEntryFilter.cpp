@@ -126,7 +126,8 @@ bool TFBLogEntryFilter::LooksAtKinds() const noexcept
 
 bool TFBLogEntryFilter::Passes(const FBLogMsg& msg, std::string_view text, FBLogKind kind) const
 {
-    if (FRanged && !(FFrom <= msg.DateTime && msg.DateTime <= FTo))
+    // An entry without a readable date lies in no range.
+    if (FRanged && (msg.DateTime == 0 || !(FFrom <= msg.DateTime && msg.DateTime <= FTo)))
         return false;
     if (kind < FKindShown.size() && !FKindShown[kind])
         return false;

@@ -95,11 +95,40 @@ private:
     {
         // ^ and $ match at every line of an entry, as a reader of the log expects.
         std::string text = "(?m)";
+        const std::string lines = LineEndsEitherWay(pattern);
         if (options.WholeWords)
-            text.append("\\b(?:").append(pattern).append(")\\b");
+            text.append("\\b(?:").append(lines).append(")\\b");
         else
-            text.append(pattern);
+            text.append(lines);
         return text;
+    }
+
+    // RE2's $ stands before an LF only; in a log of CR LF lines it must stand before the CR
+    // too. Each $ outside a character class (and not escaped) becomes (?:\r?$).
+    static std::string LineEndsEitherWay(std::string_view pattern)
+    {
+        std::string result;
+        bool inClass = false;
+        for (std::size_t i = 0; i < pattern.size(); ++i) {
+            const char c = pattern[i];
+            if (c == '\\' && i + 1 < pattern.size()) {
+                result.append(pattern.substr(i, 2));
+                ++i;
+                continue;
+            }
+            if (inClass) {
+                // A ] right after [ or [^ belongs to the class.
+                const bool first = pattern[i - 1] == '[' || (pattern[i - 1] == '^' && i >= 2 && pattern[i - 2] == '[');
+                inClass = !(c == ']' && !first);
+            } else if (c == '[') {
+                inClass = true;
+            } else if (c == '$') {
+                result.append("(?:\\r?$)");
+                continue;
+            }
+            result.push_back(c);
+        }
+        return result;
     }
 
     static RE2::Options Options(const TFBLogSearchOptions& options)
