@@ -118,6 +118,7 @@ private:
         FPrinter.RestartNumbering();
         FPrinter.SetPrinting(printExisting);
         FCutter = TFBLogEntryCutter(RulesToFollow(*FLog));
+        FLastBytes.clear();
         ReadAppended();
         FPrinter.SetPrinting(true);
     }
@@ -139,24 +140,32 @@ private:
             const std::size_t got = FLog->ReadAt(FCutter.BytesEnd(), room.data(), room.size());
             if (got == 0)
                 break;
+            KeepLastBytes(std::string_view(room.data(), got));
             FCutter.Cut(got, [this](const FBLogMsg& msg, std::string_view text) { FPrinter.Take(msg, text); });
         }
         FWatch.NoteSize(FCutter.BytesEnd());
-        FLastBytes = LastBytesRead();
     }
 
-    // The last bytes read, to tell a file appended to from one overwritten by a longer one.
-    std::string LastBytesRead() const
+    // The last bytes read, as they were read, tell a file appended to from one overwritten by a
+    // longer one when they are read again.
+    void KeepLastBytes(std::string_view read)
     {
-        constexpr std::int64_t kCompared = 64;
+        constexpr std::size_t kCompared = 64;
+        FLastBytes.append(read.substr(read.size() - std::min(read.size(), kCompared)));
+        if (FLastBytes.size() > kCompared)
+            FLastBytes.erase(0, FLastBytes.size() - kCompared);
+    }
+
+    std::string LastBytesNow() const
+    {
         const std::int64_t end = FCutter.BytesEnd();
-        const std::int64_t from = std::max<std::int64_t>(end - kCompared, 0);
-        std::string bytes(static_cast<std::size_t>(end - from), '\0');
+        const std::int64_t from = end - static_cast<std::int64_t>(FLastBytes.size());
+        std::string bytes(FLastBytes.size(), '\0');
         bytes.resize(FLog->ReadAt(from, bytes.data(), bytes.size()));
         return bytes;
     }
 
-    bool StillHoldsWhatWasRead() const { return LastBytesRead() == FLastBytes; }
+    bool StillHoldsWhatWasRead() const { return LastBytesNow() == FLastBytes; }
 
     const TKsLogSettings& FSettings;
     TRecordPrinter& FPrinter;

@@ -179,6 +179,7 @@ void TfmLogViewer::TakeInAppendedEntries()
     // The days table: the counts go on from where they were; the current day stays current.
     for (const FBLogMsg& msg : added)
         FDayCounter.Add(msg.DateTime);
+    FDayRuns.Add(FLogMsgs, FKinds, first);
     const int currentDay = CurrentDaysRow();
     const std::optional<int> currentNo =
         currentDay >= 0 ? std::optional<int>(FDaysModel->Row(currentDay).No) : std::nullopt;
@@ -191,6 +192,7 @@ void TfmLogViewer::TakeInAppendedEntries()
     const double start = StartOfDay(TimestampDate(PickerTimestamp(ui->dtpDFFrom)));
     const double stop = EndOfDay(TimestampDate(PickerTimestamp(ui->dtpDFTo)));
     FKindsModel->AddSummaries(SummarizeKinds(added, addedKinds, start, stop));
+    RefreshTimeline(start, stop);
     const TFBLogNarrowing narrowing = Narrowing(start, stop);
     std::vector<FBLogMsg> rows;
     std::vector<std::uint32_t> entries;

@@ -21,6 +21,7 @@
 #include "WaitCursor.h"
 
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QFile>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -43,6 +44,7 @@ const QString kDateFilter = QStringLiteral("DateFilter");
 const QString kHiddenKinds = QStringLiteral("HiddenKinds");
 const QString kSeverityAtLeast = QStringLiteral("SeverityAtLeast");
 const QString kNotifySeverity = QStringLiteral("NotifySeverity");
+const QString kTimelineVisible = QStringLiteral("TimelineVisible");
 const QString kSearchHistory = QStringLiteral("SearchHistory");
 
 // The pickers' value in the window definition.
@@ -136,6 +138,7 @@ TfmLogViewer::TfmLogViewer(QWidget* parent)
     SetupViews();
     SetupFinding();
     SetupLiveLog();
+    SetupTimeline();
     ConnectControls();
     FormCreate();
 }
@@ -324,6 +327,8 @@ void TfmLogViewer::LoadFindingState(const TStateStore& store)
     if (severity && *severity >= 0 && *severity < cbSeverityAtLeast->count())
         cbSeverityAtLeast->setCurrentIndex(*severity);
     FFindBar->SetHistory(ReadReportingErrors(this, [&] { return store.ReadStringList(kSearchHistory); }).value_or(QStringList()));
+    const auto timeline = ReadReportingErrors(this, [&] { return store.ReadInteger(kTimelineVisible); });
+    dwTimeline->setHidden(timeline.value_or(1) == 0);
     const auto notify = ReadReportingErrors(this, [&] { return store.ReadInteger(kNotifySeverity); });
     if (notify && *notify < 0)
         SetNotifyAtLeast(std::nullopt);
@@ -345,6 +350,8 @@ void TfmLogViewer::SaveState()
     store.WriteInteger(kSeverityAtLeast, cbSeverityAtLeast->currentIndex());
     FFindBar->RememberQuery();
     store.WriteStringList(kSearchHistory, FFindBar->History());
+    // isHidden, not isVisible: the window itself may be hidden already while it closes.
+    store.WriteInteger(kTimelineVisible, dwTimeline->isHidden() ? 0 : 1);
     store.WriteInteger(kNotifySeverity, FNotifyAtLeast ? static_cast<int>(*FNotifyAtLeast) : -1);
     store.Sync();
 }

@@ -8,6 +8,7 @@
 #include "FBLogFileWatch.h"
 #include "FBLogRecords.h"
 #include "FBLogSearch.h"
+#include "FBLogTimeline.h"
 #include "LayoutStore.h"
 #include "uFBLogDescriptor.h"
 #include "uFBLogParser.h"
@@ -41,6 +42,7 @@ class TFBLogNarrowing;
 class TFindBar;
 class TKindsModel;
 class TLogMessagesModel;
+class TTimelineChart;
 
 // The first argument after the program's name that names an existing file, exactly as written.
 QString FirstExistingFileArgument(const QStringList& arguments);
@@ -141,6 +143,12 @@ public:
     // The least severity of arriving entries that a desktop notice is given for; nothing: none.
     std::optional<TFBLogSeverity> NotifyAtLeast() const { return FNotifyAtLeast; }
     void SetNotifyAtLeast(std::optional<TFBLogSeverity> severity);
+    // The timeline: a click on a bar shows its day (or week, month), a drag its span, and a double
+    // click or Esc the range shown before.
+    TTimelineChart* TimelineChart() const { return FTimelineChart; }
+    void TimelineBarsChosen(double start, double end);
+    void TimelineBack();
+
     // Writes the list's rows, in list order, as text, CSV or JSON lines.
     void acExportVisibleExecute();
     void ExportVisibleEntries(const QString& fileName, TFBLogRecordFormat format);
@@ -164,6 +172,9 @@ private:
 
     void SetupMenus();
     void SetupLiveLog();
+    void SetupTimeline();
+    void RefreshTimeline(double start, double end);
+    void ShowDateRange(int choice, QDate from, QDate to);
     void StartWatchingLogFile();
     void TakeInAppendedEntries();
     void ReloadKeepingView(const QString& why);
@@ -265,6 +276,17 @@ private:
     bool FMovingToNewest = false;
     std::optional<TFBLogSeverity> FNotifyAtLeast = TFBLogSeverity::Critical;
     int FListSortColumn = -1;  // the column the list's rows are ordered by; -1: log order
+
+    TTimelineChart* FTimelineChart = nullptr;
+    QDockWidget* dwTimeline = nullptr;
+    TFBLogDayRuns FDayRuns;
+    // The ranges shown before each choice made on the timeline, the latest last.
+    struct TShownRange {
+        int Choice;
+        QDate From;
+        QDate To;
+    };
+    std::vector<TShownRange> FRangesBefore;
 
     std::unique_ptr<TLayoutStore> FLayout;
     bool FLayoutRestored = false;

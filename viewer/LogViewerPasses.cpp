@@ -89,8 +89,11 @@ void TfmLogViewer::LoadLogFile()
     LetPendingEventsRun();
     FParser.reset();
     FDayCounter = TFBLogDayCounter();
+    FDayRuns = TFBLogDayRuns();
+    FRangesBefore.clear();
     ScanLogFile();
     ClassifyLog();
+    FDayRuns.Add(FLogMsgs, FKinds, 0);
     StartWatchingLogFile();
 }
 
@@ -167,6 +170,7 @@ void TfmLogViewer::FillMessageList(double from, double to)
         }
     }
     RefreshKinds(start, end);
+    RefreshTimeline(start, end);
     ShowFindResult();
     ui->btApplyDTFilter->hide();
 }
