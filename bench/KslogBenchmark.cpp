@@ -6,6 +6,7 @@
 //   kslog_bench [MiB, default 1024] [existing log to use instead of a generated one]
 
 #include "FBLogSampleGenerator.h"
+#include "ProcessMemory.h"
 #include "KsLogCommands.h"
 
 #include <chrono>
@@ -20,21 +21,6 @@
 #include <unistd.h>
 
 namespace {
-
-long StatusKiB(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0)
-            return std::atol(line.c_str() + std::char_traits<char>::length(field));
-    return -1;
-}
-
-void ResetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 template <typename Work>
 double Seconds(Work&& work)

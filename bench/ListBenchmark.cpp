@@ -5,6 +5,7 @@
 //   list_bench [entries, default 2000000]
 
 #include "FBLogSampleGenerator.h"
+#include "ProcessMemory.h"
 #include "FileChooser.h"
 #include "LogMessagesModel.h"
 #include "LogViewerMain.h"
@@ -19,22 +20,6 @@
 #include <string>
 
 namespace {
-
-long StatusKiB(const char* field)
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind(field, 0) == 0)
-            return std::atol(line.c_str() + std::char_traits<char>::length(field));
-    return -1;
-}
-
-// Starts a new peak: the kernel resets VmHWM to the current resident size.
-void ResetPeak()
-{
-    std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 template <typename Work>
 void Measure(const char* name, double targetSeconds, Work&& work)
