@@ -102,9 +102,9 @@ public:
         for (;;) {
             std::this_thread::sleep_for(std::chrono::milliseconds(FSettings.PollMilliseconds));
             const TFBLogFileChange change = FWatch.Check();
-            if (change == TFBLogFileChange::Grown && FLog && StillHoldsWhatWasRead())
-                ReadAppended();
-            else if (change == TFBLogFileChange::Grown)
+            if (change == TFBLogFileChange::Grown && FLog && ReadAppended())
+                continue;
+            if (change == TFBLogFileChange::Grown)
                 Reopen(TFBLogFileChange::Replaced);
             else if (change != TFBLogFileChange::None && change != TFBLogFileChange::Grown)
                 Reopen(change);
@@ -114,12 +114,16 @@ public:
 private:
     void Open(bool printExisting)
     {
-        FLog = OpenLog(FSettings.File);
-        FPrinter.RestartNumbering();
         FPrinter.SetPrinting(printExisting);
-        FCutter = TFBLogEntryCutter(RulesToFollow(*FLog));
-        FLastBytes.clear();
-        ReadAppended();
+        for (;;) {
+            FLog = OpenLog(FSettings.File);
+            FPrinter.RestartNumbering();
+            FCutter = TFBLogEntryCutter(RulesToFollow(*FLog));
+            FLastBytes.clear();
+            if (ReadAppended())
+                break;
+            Complain(DescribeFileChange(TFBLogFileChange::Replaced));
+        }
         FPrinter.SetPrinting(true);
     }
 
@@ -133,17 +137,22 @@ private:
         Open(true);
     }
 
-    void ReadAppended()
+    // Reads and prints what was appended; false when the file turns out to have been rewritten
+    // before the read (the bytes read last are no longer where they were).
+    bool ReadAppended()
     {
         for (;;) {
             const std::span<char> room = FCutter.Room(kStreamBlockSize);
             const std::size_t got = FLog->ReadAt(FCutter.BytesEnd(), room.data(), room.size());
             if (got == 0)
                 break;
+            if (!StillHoldsWhatWasRead())
+                return false;
             KeepLastBytes(std::string_view(room.data(), got));
             FCutter.Cut(got, [this](const FBLogMsg& msg, std::string_view text) { FPrinter.Take(msg, text); });
         }
         FWatch.NoteSize(FCutter.BytesEnd());
+        return true;
     }
 
     // The last bytes read, as they were read, tell a file appended to from one overwritten by a

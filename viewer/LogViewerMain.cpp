@@ -281,6 +281,11 @@ void TfmLogViewer::FormActivate()
 
 void TfmLogViewer::FormDestroy()
 {
+    // Taking the views apart moves their selection and scroll bars; nothing of this window may
+    // hear of it any more.
+    ui->VirtualStringTree1->verticalScrollBar()->disconnect(this);
+    ui->VirtualStringTree1->selectionModel()->disconnect(this);
+    ui->dbgDays->selectionModel()->disconnect(this);
     CancelSearch();
     SaveState();
     FMessagesModel->SetSource(nullptr, nullptr);
