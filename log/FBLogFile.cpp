@@ -62,6 +62,10 @@ FileBytes Collected(const std::string& fileName, const std::vector<char>& bytes)
     return result;
 }
 
+// What a file that reports no size may hold before it is taken for one that never ends (such
+// pseudo files exist: /proc/self/pagemap).
+constexpr std::size_t kLongestUnsizedFile = std::size_t{256} << 20;
+
 // Reads until the end of the file into a growing buffer: for files whose size the file system
 // does not know in advance (pseudo files, pipes behind a link).
 FileBytes ReadUntilEnd(TFBLogFileReader& file, std::int64_t from)
@@ -70,6 +74,9 @@ FileBytes ReadUntilEnd(TFBLogFileReader& file, std::int64_t from)
     char chunk[64 * 1024];
     for (std::int64_t pos = from;;) {
         const std::size_t got = file.ReadAt(pos, chunk, sizeof chunk);
+        if (bytes.size() + got > kLongestUnsizedFile)
+            throw EFBLogFileError(file.FileName(), "It reports no size and does not end within " +
+                                                       std::to_string(kLongestUnsizedFile >> 20) + " MiB");
         bytes.insert(bytes.end(), chunk, chunk + got);
         pos += static_cast<std::int64_t>(got);
         if (got < sizeof chunk)

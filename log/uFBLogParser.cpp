@@ -60,9 +60,10 @@ std::string FormatScanProgress(std::int64_t pos, std::int64_t fileSize)
     std::string caption =
         "Parsing file: " + std::to_string(pos) + " of " + std::to_string(fileSize);
     if (fileSize != 0) {
-        // nearbyint rounds halves to even under the default rounding mode.
-        const double percent = std::nearbyint(static_cast<double>(100 * pos) /
-                                              static_cast<double>(fileSize));
+        // nearbyint rounds halves to even under the default rounding mode. The product is
+        // taken in long double: 100 times a position past INT64_MAX / 100 overflows 64 bits.
+        const long double percent =
+            std::nearbyint(100.0L * static_cast<long double>(pos) / static_cast<long double>(fileSize));
         caption += " (" + std::to_string(static_cast<long long>(percent)) + "%)";
     }
     return caption;

@@ -1,6 +1,9 @@
 #include "LayoutStore.h"
 
+#include "FileReplacement.h"
+
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QStringList>
@@ -16,7 +19,11 @@ const QString kPixelsPerInch = QStringLiteral("PixelsPerInch");
 const QString kMinMaxPos = QStringLiteral("MinMaxPos");
 const QString kNormPos = QStringLiteral("NormPos");
 
-// "a,b,c,d" as four integers.
+// No screen reaches this far; a coordinate beyond it comes from a damaged or hostile file, and
+// keeping within it keeps every sum and difference of coordinates inside an int.
+constexpr int kFarthestCoordinate = 1 << 24;
+
+// "a,b,c,d" as four integers, each within the farthest coordinate.
 std::optional<std::array<int, 4>> ParseQuad(const QVariant& value)
 {
     const QStringList parts = value.toString().split(QLatin1Char(','));
@@ -25,9 +32,10 @@ std::optional<std::array<int, 4>> ParseQuad(const QVariant& value)
     std::array<int, 4> numbers{};
     for (int i = 0; i < 4; ++i) {
         bool ok = false;
-        numbers[static_cast<std::size_t>(i)] = parts[i].trimmed().toInt(&ok);
-        if (!ok)
+        const int number = parts[i].trimmed().toInt(&ok);
+        if (!ok || number < -kFarthestCoordinate || number > kFarthestCoordinate)
             return std::nullopt;
+        numbers[static_cast<std::size_t>(i)] = number;
     }
     return numbers;
 }
@@ -61,7 +69,7 @@ bool ReadLayoutIni(QIODevice& device, QSettings::SettingsMap& map)
     return true;
 }
 
-bool WriteLayoutIni(QIODevice& device, const QSettings::SettingsMap& map)
+QByteArray LayoutIniText(const QSettings::SettingsMap& map)
 {
     static const QStringList kKeyOrder = {kFormVersion, kFlags, kPixelsPerInch, kMinMaxPos, kNormPos};
     const auto rank = [](const QString& key) {
@@ -82,7 +90,13 @@ bool WriteLayoutIni(QIODevice& device, const QSettings::SettingsMap& map)
         section = keySection;
         text += key.section(QLatin1Char('/'), 1) + QLatin1Char('=') + map.value(key).toString() + QLatin1Char('\n');
     }
-    return device.write(text.toUtf8()) >= 0;
+    return text.toUtf8();
+}
+
+bool WriteLayoutIni(QIODevice& device, const QSettings::SettingsMap& map)
+{
+    const QByteArray text = LayoutIniText(map);
+    return device.write(text) == text.size();
 }
 
 QSettings::Format LayoutFormat()
@@ -131,18 +145,22 @@ std::optional<TWindowPlacement> TLayoutStore::Read() const
     return placement;
 }
 
-void TLayoutStore::Write(const TWindowPlacement& p) const
+std::optional<QString> TLayoutStore::Write(const TWindowPlacement& p) const
 {
-    QSettings ini(FFilePath, LayoutFormat());
-    ini.beginGroup(FSection);
-    ini.setValue(kFormVersion, 0);
-    ini.setValue(kFlags, p.Flags);
-    ini.setValue(kPixelsPerInch, p.PixelsPerInch);
-    ini.setValue(kMinMaxPos, FormatQuad(p.MinPosition.x(), p.MinPosition.y(), p.MaxPosition.x(), p.MaxPosition.y()));
+    // The other forms' sections stay as the file holds them.
+    QSettings::SettingsMap map;
+    QFile existing(FFilePath);
+    if (existing.open(QIODevice::ReadOnly))
+        ReadLayoutIni(existing, map);
+    existing.close();
+    const auto set = [&](const QString& key, const QVariant& value) { map.insert(FSection + QLatin1Char('/') + key, value); };
+    set(kFormVersion, 0);
+    set(kFlags, p.Flags);
+    set(kPixelsPerInch, p.PixelsPerInch);
+    set(kMinMaxPos, FormatQuad(p.MinPosition.x(), p.MinPosition.y(), p.MaxPosition.x(), p.MaxPosition.y()));
     const QRect& r = p.NormalRect;
-    ini.setValue(kNormPos, FormatQuad(r.left(), r.top(), r.right() + 1, r.bottom() + 1));
-    ini.endGroup();
-    ini.sync();
+    set(kNormPos, FormatQuad(r.left(), r.top(), r.left() + r.width(), r.top() + r.height()));
+    return ReplaceFileContent(FFilePath, LayoutIniText(map));
 }
 
 bool CanRestorePlacement(const TWindowPlacement& placement, int currentPixelsPerInch,

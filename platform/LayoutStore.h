@@ -26,7 +26,9 @@ public:
 
     // Nothing when no placement is stored (or one of a layout version below 0).
     std::optional<TWindowPlacement> Read() const;
-    void Write(const TWindowPlacement& placement) const;
+    // Replaces the form's section, keeping the others; the reason when the file could not be
+    // saved (it then stays as it was).
+    std::optional<QString> Write(const TWindowPlacement& placement) const;
 
 private:
     QString FFilePath;

@@ -1,6 +1,9 @@
 #include "StateStore.h"
 
+#include "FileReplacement.h"
+
 #include <QByteArray>
+#include <QFile>
 #include <QtEndian>
 
 #include <cstring>
@@ -92,12 +95,12 @@ std::optional<QStringList> TStateStore::ReadStringList(const QString& name) cons
 
 void TStateStore::WriteStringList(const QString& name, const QStringList& value)
 {
-    FSettings.setValue(Key(name), value);
+    FWrites.insert(Key(name), value);
 }
 
 void TStateStore::WriteString(const QString& name, const QString& value)
 {
-    FSettings.setValue(Key(name), value);
+    FWrites.insert(Key(name), value);
 }
 
 void TStateStore::WriteDateTime(const QString& name, double value)
@@ -106,13 +109,75 @@ void TStateStore::WriteDateTime(const QString& name, double value)
     std::memcpy(&bits, &value, sizeof bits);
     QByteArray bytes(sizeof bits, '\0');
     qToLittleEndian(bits, bytes.data());
-    FSettings.setValue(Key(name), bytes);
+    FWrites.insert(Key(name), bytes);
 }
 
 void TStateStore::WriteInteger(const QString& name, int value)
 {
     if (FSettings.value(Key(name)).typeId() == QMetaType::QString)
-        FSettings.setValue(Key(name), QString::number(value));
+        FWrites.insert(Key(name), QString::number(value));
     else
-        FSettings.setValue(Key(name), value);
+        FWrites.insert(Key(name), value);
+}
+
+namespace {
+
+// True when the settings hold every value written, as the file format gives them back.
+bool HoldsWrites(const QSettings& settings, const QSettings::SettingsMap& writes)
+{
+    for (auto write = writes.begin(); write != writes.end(); ++write) {
+        const QVariant stored = settings.value(write.key());
+        const bool same = write.value().typeId() == QMetaType::QStringList
+                              ? stored.toStringList() == write.value().toStringList()
+                              : (write.value().typeId() == QMetaType::QByteArray ? stored.toByteArray() == write.value().toByteArray()
+                                                                                   : stored.toString() == write.value().toString());
+        if (!stored.isValid() || !same)
+            return false;
+    }
+    return true;
+}
+
+void Apply(QSettings& settings, const QSettings::SettingsMap& writes)
+{
+    for (auto write = writes.begin(); write != writes.end(); ++write)
+        settings.setValue(write.key(), write.value());
+}
+
+}  // namespace
+
+std::optional<QString> TStateStore::Sync()
+{
+#ifdef _WIN32
+    // The registry takes each value in one step.
+    Apply(FSettings, FWrites);
+    FSettings.sync();
+    if (FSettings.status() != QSettings::NoError)
+        return QStringLiteral("Cannot save the settings in the registry.");
+    return std::nullopt;
+#else
+    // The values go into a copy of the file, which must read back whole before it replaces it.
+    const QString path = FSettings.fileName();
+    const QString copy = ReplacementPath(path);
+    QFile::remove(copy);
+    const auto fail = [&](const QString& what) {
+        QFile::remove(copy);
+        return std::optional<QString>(QStringLiteral("Cannot save \"%1\". %2").arg(path, what));
+    };
+    if (QFile::exists(path) && !QFile::copy(path, copy))
+        return fail(QStringLiteral("Its copy could not be written."));
+    {
+        QSettings settings(copy, QSettings::NativeFormat);
+        Apply(settings, FWrites);
+        settings.sync();
+        if (settings.status() != QSettings::NoError)
+            return fail(QStringLiteral("It could not be written."));
+    }
+    if (!HoldsWrites(QSettings(copy, QSettings::NativeFormat), FWrites))
+        return fail(QStringLiteral("It could not be written whole."));
+    if (const std::optional<QString> error = CommitReplacement(copy, path))
+        return error;
+    FWrites.clear();
+    FSettings.sync();
+    return std::nullopt;
+#endif
 }

@@ -31,15 +31,19 @@ public:
     // formats give back a list of one).
     std::optional<QStringList> ReadStringList(const QString& name) const;
 
+    // Writes are kept until Sync.
     void WriteString(const QString& name, const QString& value);
     void WriteStringList(const QString& name, const QStringList& value);
     void WriteDateTime(const QString& name, double value);
     // Keeps the type already stored: a value that exists as a string stays a string.
     void WriteInteger(const QString& name, int value);
 
-    void Sync() { FSettings.sync(); }
+    // Saves what was written, all of it or nothing: the reason when it could not, and the
+    // state saved before then stays as it was.
+    std::optional<QString> Sync();
 
 private:
     QString Key(const QString& name) const;
-    QSettings FSettings;
+    QSettings FSettings;  // read from; written only through Sync
+    QSettings::SettingsMap FWrites;
 };

@@ -123,8 +123,10 @@ TfmLogViewer::TfmLogViewer(QWidget* parent)
 
 TfmLogViewer::~TfmLogViewer()
 {
+    // A window destroyed without being closed saves here; no message can be shown any more.
     if (!FLayoutStored)
-        StoreLayout();
+        if (const auto error = StoreLayout())
+            qWarning("%s", qPrintable(*error));
     FormDestroy();
 }
 
@@ -287,7 +289,9 @@ void TfmLogViewer::FormDestroy()
     ui->VirtualStringTree1->selectionModel()->disconnect(this);
     ui->dbgDays->selectionModel()->disconnect(this);
     CancelSearch();
-    SaveState();
+    if (!FStateSaved)
+        if (const auto error = SaveState())
+            qWarning("%s", qPrintable(*error));
     FMessagesModel->SetSource(nullptr, nullptr);
     FDescriptor.reset();
     FParser.reset();
@@ -320,8 +324,19 @@ void TfmLogViewer::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    StoreLayout();
+    SaveAtClose();
     event->accept();
+}
+
+void TfmLogViewer::SaveAtClose()
+{
+    QStringList errors;
+    for (const std::optional<QString>& error : {StoreLayout(), SaveState()})
+        if (error)
+            errors << *error;
+    if (!errors.isEmpty())
+        ShowErrorMessage(this, QStringLiteral("The settings of this session could not be saved; those saved before "
+                                              "are kept.\n") + errors.join(QLatin1Char('\n')));
 }
 
 void TfmLogViewer::RestoreLayout()
@@ -336,13 +351,13 @@ void TfmLogViewer::RestoreLayout()
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TfmLogViewer::StoreLayout()
+std::optional<QString> TfmLogViewer::StoreLayout()
 {
     FLayoutStored = true;
     TWindowPlacement placement;
     placement.PixelsPerInch = CurrentPixelsPerInch(this);
     placement.NormalRect = normalGeometry();
-    FLayout->Write(placement);
+    return FLayout->Write(placement);
 }
 
 QString TfmLogViewer::StatusPanelText(int panel) const

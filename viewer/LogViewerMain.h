@@ -167,7 +167,8 @@ private:
     void FormActivate();
     void FormDestroy();
     void LoadState(const QString& commandLineFile);
-    void SaveState();
+    // Both return the reason when the file could not be saved (the one saved before stays).
+    std::optional<QString> SaveState();
     void LoadFindingState(const TStateStore& store);
 
     void SetupMenus();
@@ -230,7 +231,9 @@ private:
     void SetDaysAlwaysShowSelection(bool on);
 
     void RestoreLayout();
-    void StoreLayout();
+    std::optional<QString> StoreLayout();
+    // Saves the layout and the state at close, and tells the user once when either failed.
+    void SaveAtClose();
     void LetPendingEventsRun();
     void PassEnded();
 
@@ -291,6 +294,7 @@ private:
     std::unique_ptr<TLayoutStore> FLayout;
     bool FLayoutRestored = false;
     bool FLayoutStored = false;
+    bool FStateSaved = false;
     bool FActivated = false;
     int FPassDepth = 0;
     bool FCloseRequested = false;

@@ -84,8 +84,9 @@ void TfmLogViewer::LoadFindingState(const TStateStore& store)
         SetNotifyAtLeast(static_cast<TFBLogSeverity>(*notify));
 }
 
-void TfmLogViewer::SaveState()
+std::optional<QString> TfmLogViewer::SaveState()
 {
+    FStateSaved = true;
     TStateStore store;
     store.WriteString(kOpenFile, FLogFileName);
     store.WriteDateTime(kDisplayStartDate, PickerTimestamp(ui->dtpDFFrom));
@@ -101,6 +102,6 @@ void TfmLogViewer::SaveState()
     // isHidden, not isVisible: the window itself may be hidden already while it closes.
     store.WriteInteger(kTimelineVisible, dwTimeline->isHidden() ? 0 : 1);
     store.WriteInteger(kNotifySeverity, FNotifyAtLeast ? static_cast<int>(*FNotifyAtLeast) : -1);
-    store.Sync();
+    return store.Sync();
 }
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <random>
 
 using namespace std::string_literals;
@@ -206,6 +208,29 @@ TEST(ScanProgressTest, CaptionShowsPositionSizeAndPercentRoundedHalfToEven)
     EXPECT_EQ(FormatScanProgress(3, 8), "Parsing file: 3 of 8 (38%)");
     EXPECT_EQ(FormatScanProgress(0, 0), "Parsing file: 0 of 0");
     EXPECT_EQ(FormatScanProgress(5'000'000'000, 5'000'000'000), "Parsing file: 5000000000 of 5000000000 (100%)");
+    // 100 times these positions does not fit 64 bits.
+    constexpr std::int64_t kLargest = std::numeric_limits<std::int64_t>::max();
+    EXPECT_EQ(FormatScanProgress(kLargest, kLargest),
+              "Parsing file: " + std::to_string(kLargest) + " of " + std::to_string(kLargest) + " (100%)");
+    EXPECT_EQ(FormatScanProgress(kLargest / 2, kLargest),
+              "Parsing file: " + std::to_string(kLargest / 2) + " of " + std::to_string(kLargest) + " (50%)");
+}
+
+TEST(UnsizedFileTest, AFileThatReportsNoSizeAndNeverEndsGivesTheFileError)
+{
+#ifdef __linux__
+    // /proc/self/pagemap reports size 0 and holds 8 bytes for every page of the address space.
+    TFBLogParser parser("/proc/self/pagemap");
+    FBLogsMsgs msgs;
+    try {
+        parser.ScanEntries(msgs);
+        FAIL() << "no error";
+    } catch (const EFBLogFileError& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Cannot open file \"/proc/self/pagemap\". ", 0), 0u) << e.what();
+    }
+#else
+    GTEST_SKIP() << "needs a pseudo file that never ends";
+#endif
 }
 
 TEST_F(LogParserTest, ReportsProgressAfterARecordOnlyWhenMoreThan500msHavePassed)

@@ -62,6 +62,31 @@ TEST(LayoutStoreTest, ReadsHandWrittenFilesAndRejectsBrokenOnes)
     EXPECT_FALSE(store.Read().has_value()) << "no resolution";
     WriteFile(path, "[other]\nPixelsPerInch=96\nNormPos=100,50,1108,712\n");
     EXPECT_FALSE(store.Read().has_value()) << "another window's section";
+    // Numbers at the ends of int once overflowed while the rectangle was formed.
+    for (const char* hostile : {"0,0,-2147483648,-2147483648", "2147483647,2147483647,2147483647,2147483647",
+                                "-2147483648,0,2147483647,10"}) {
+        WriteFile(path, QByteArray("[fmLogViewer]\nPixelsPerInch=96\nNormPos=") + hostile + "\n");
+        EXPECT_FALSE(store.Read().has_value()) << hostile;
+    }
+}
+
+TEST(LayoutStoreTest, WritingKeepsTheOtherSectionsAndLeavesNoTemporaryFile)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("KsLogLayout.ini"));
+    WriteFile(path, "[fmOther]\nNormPos=1,2,3,4\n");
+    TWindowPlacement placement;
+    placement.PixelsPerInch = 96;
+    placement.NormalRect = QRect(5, 6, 700, 500);
+    EXPECT_EQ(TLayoutStore(path, QStringLiteral("fmLogViewer")).Write(placement), std::nullopt);
+    EXPECT_TRUE(ReadFile(path).contains(QStringLiteral("[fmOther]\nNormPos=1,2,3,4\n")));
+    EXPECT_EQ(TLayoutStore(path, QStringLiteral("fmLogViewer")).Read()->NormalRect, placement.NormalRect);
+    EXPECT_FALSE(QFile::exists(path + QStringLiteral(".saving")));
+
+    // A folder that cannot hold the file: the reason comes back.
+    EXPECT_TRUE(TLayoutStore(folder.filePath(QStringLiteral("missing/KsLogLayout.ini")), QStringLiteral("fmLogViewer"))
+                    .Write(placement)
+                    .has_value());
 }
 
 TEST(LayoutStoreTest, RestoresOnlyOnTheSameResolutionAndOnAMonitor)
