@@ -7,6 +7,8 @@
 #include <QtEndian>
 
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -127,6 +129,10 @@ bool HoldsWrites(const QSettings& settings, const QSettings::SettingsMap& writes
 {
     for (auto write = writes.begin(); write != writes.end(); ++write) {
         const QVariant stored = settings.value(write.key());
+        // An empty list is written as nothing at all.
+        if (write.value().typeId() == QMetaType::QStringList && write.value().toStringList().isEmpty() &&
+            stored.toStringList().isEmpty())
+            continue;
         const bool same = write.value().typeId() == QMetaType::QStringList
                               ? stored.toStringList() == write.value().toStringList()
                               : (write.value().typeId() == QMetaType::QByteArray ? stored.toByteArray() == write.value().toByteArray()
@@ -135,6 +141,22 @@ bool HoldsWrites(const QSettings& settings, const QSettings::SettingsMap& writes
             return false;
     }
     return true;
+}
+
+// True when the file, read afresh from the disk, holds every value written. QSettings keeps what
+// it wrote in a cache of the process and would answer from it for the same path, so the file is
+// read through a second name of its own.
+bool ReadsBackWhole(const QString& path, const QSettings::SettingsMap& writes)
+{
+    const QString secondName = path + QStringLiteral(".check");
+    QFile::remove(secondName);
+    std::error_code error;
+    std::filesystem::create_hard_link(path.toStdWString(), secondName.toStdWString(), error);
+    if (error)
+        return false;
+    const bool whole = HoldsWrites(QSettings(secondName, QSettings::NativeFormat), writes);
+    QFile::remove(secondName);
+    return whole;
 }
 
 void Apply(QSettings& settings, const QSettings::SettingsMap& writes)
@@ -172,7 +194,7 @@ std::optional<QString> TStateStore::Sync()
         if (settings.status() != QSettings::NoError)
             return fail(QStringLiteral("It could not be written."));
     }
-    if (!HoldsWrites(QSettings(copy, QSettings::NativeFormat), FWrites))
+    if (!ReadsBackWhole(copy, FWrites))
         return fail(QStringLiteral("It could not be written whole."));
     if (const std::optional<QString> error = CommitReplacement(copy, path))
         return error;
