@@ -147,7 +147,8 @@ void TTimelineChart::paintEvent(QPaintEvent*)
         }
     }
     if (FDragFrom && FDragTo) {
-        const auto [first, last] = std::minmax(*FDragFrom, *FDragTo);
+        const std::size_t first = std::min(*FDragFrom, *FDragTo);
+        const std::size_t last = std::max(*FDragFrom, *FDragTo);
         QColor shade = palette().color(QPalette::Highlight);
         shade.setAlpha(60);
         painter.fillRect(QRectF(plot.left() + static_cast<double>(first) * width, plot.top(),
@@ -215,7 +216,10 @@ void TTimelineChart::mouseReleaseEvent(QMouseEvent* event)
     if (event->button() != Qt::LeftButton || !FDragFrom)
         return;
     const std::optional<std::size_t> bar = BarAt(event->position().toPoint());
-    const auto [first, last] = std::minmax(*FDragFrom, bar.value_or(*FDragTo));
+    // std::minmax would hand back references to the temporary: the bounds are copied.
+    const std::size_t end = bar.value_or(*FDragTo);
+    const std::size_t first = std::min(*FDragFrom, end);
+    const std::size_t last = std::max(*FDragFrom, end);
     FDragFrom.reset();
     FDragTo.reset();
     update();
