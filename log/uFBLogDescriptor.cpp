@@ -200,13 +200,25 @@ TFBLogDescriptor::TFBLogDescriptor(const std::string& fileName) : FFileName(file
     LoadCatalogue();
 }
 
+TFBLogDescriptor TFBLogDescriptor::FromText(std::string_view text, const std::string& name)
+{
+    TFBLogDescriptor catalogue("");
+    catalogue.FFileName = name;
+    catalogue.LoadCatalogueText(text);
+    return catalogue;
+}
+
 void TFBLogDescriptor::LoadCatalogue()
 {
     if (!FileExists(FFileName))
         return;
     const FileBytes file = ReadWholeFile(FFileName);
-    ForEachLine(std::string_view(file.Data.get(), static_cast<std::size_t>(file.Size)),
-                [this](std::string_view line, std::size_t number) { AddCatalogueLine(line, number); });
+    LoadCatalogueText(std::string_view(file.Data.get(), static_cast<std::size_t>(file.Size)));
+}
+
+void TFBLogDescriptor::LoadCatalogueText(std::string_view text)
+{
+    ForEachLine(text, [this](std::string_view line, std::size_t number) { AddCatalogueLine(line, number); });
     std::vector<std::string> matchTexts;
     matchTexts.reserve(FDescriptions.size());
     for (const TFBLogDescription& row : FDescriptions)

@@ -56,6 +56,8 @@ public:
     // every row below them until the next directive of the same name; a directive with a value
     // it does not know is noted in Warnings and leaves the rows below it without that attribute.
     explicit TFBLogDescriptor(const std::string& fileName);
+    // The catalogue a file with this text would give; name stands for the file in warnings.
+    static TFBLogDescriptor FromText(std::string_view text, const std::string& name);
 
     // The date and time of the entry's header line. Updates LastMonth. Throws
     // EFBLogWrongMessageFmt when the header holds no readable date and time.
@@ -88,6 +90,7 @@ public:
 
 private:
     void LoadCatalogue();
+    void LoadCatalogueText(std::string_view text);
     void AddCatalogueLine(std::string_view line, std::size_t lineNumber);
     bool ReadDirective(std::string_view comment, std::size_t lineNumber);
     int LookUpMonth(std::string_view name) noexcept;

@@ -81,6 +81,7 @@ void TFBLogParser::SetProgressSink(FBLogProgressSink sink, FBLogClock clock)
 
 std::int64_t TFBLogParser::LoadFile()
 {
+    FInMemory = false;
     FFileSize = 0;
     FSegments.clear();
     if (!FileExists(FFileName))
@@ -88,6 +89,19 @@ std::int64_t TFBLogParser::LoadFile()
     AddSegment(0, ReadWholeFile(FFileName));
     // A single CR LF anywhere selects the CR LF rules for the whole file.
     FLineFeedOnly = !HoldsCRLF(FSegments.front().View());
+    return FFileSize;
+}
+
+std::int64_t TFBLogParser::LoadBytes(std::string_view bytes)
+{
+    FSegments.clear();
+    FileBytes copy;
+    copy.Data = std::make_unique<char[]>(bytes.size());
+    std::copy(bytes.begin(), bytes.end(), copy.Data.get());
+    copy.Size = static_cast<std::int64_t>(bytes.size());
+    AddSegment(0, std::move(copy));
+    FLineFeedOnly = !HoldsCRLF(bytes);
+    FInMemory = true;
     return FFileSize;
 }
 
@@ -117,7 +131,7 @@ void TFBLogParser::ScanEntries(FBLogsMsgs& msgs)
 void TFBLogParser::ScanEntriesFrom(std::int64_t& pos, FBLogsMsgs& msgs)
 {
     msgs.clear();
-    if (!FileExists(FFileName))
+    if (!FInMemory && !FileExists(FFileName))
         return;
     if (FSegments.empty() && LoadFile() == 0)
         return;

@@ -49,6 +49,10 @@ public:
     // EFBLogFileError when the file exists but cannot be read.
     std::int64_t LoadFile();
 
+    // Takes the bytes as the file's content, as LoadFile would have read them: for checks of the
+    // scanner on any bytes without a file. The name given to the constructor is not read.
+    std::int64_t LoadBytes(std::string_view bytes);
+
     // Fills msgs with the entries of the whole file (loading it first if needed).
     void ScanEntries(FBLogsMsgs& msgs);
     // Fills msgs with the entries from pos on; pos then marks the end of the last entry.
@@ -103,6 +107,7 @@ private:
     void CutEntries(const TSegment& segment, std::int64_t& pos, FBLogsMsgs& msgs);
 
     bool FLineFeedOnly = false;
+    bool FInMemory = false;  // the bytes came from LoadBytes, not from the file
     std::string FFileName;
     std::vector<TSegment> FSegments;
     std::int64_t FFileSize = 0;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test twice: once in a normal build and once
-# under AddressSanitizer and UndefinedBehaviorSanitizer.
+# under AddressSanitizer and UndefinedBehaviorSanitizer; then a short run of each fuzz target.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,3 +23,6 @@ echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKESTRELON_SANITIZE=ON -DKESTRELON_BUILD_BENCHMARKS=OFF
+
+echo "== Fuzzing: a short fixed run of each target =="
+bash scripts/fuzz.sh
