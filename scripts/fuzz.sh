@@ -17,7 +17,7 @@ fi
 
 cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DKESTRELON_FUZZ=ON -DKESTRELON_BUILD_BENCHMARKS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo
-targets=(Scanner Catalogue Records Layout)
+targets=(Scanner Catalogue Records Layout State)
 cmake --build build-fuzz --parallel "$(nproc 2>/dev/null || echo 2)" --target "${targets[@]/#/fuzz_}"
 
 export QT_QPA_PLATFORM=offscreen
