@@ -39,6 +39,12 @@ void TfmLogViewer::SetupTimeline()
     connect(FTimelineChart, &TTimelineChart::BarsChosen, this,
             [this](double start, double end) { RunCommand(this, [&] { TimelineBarsChosen(start, end); }); });
     connect(FTimelineChart, &TTimelineChart::BackRequested, this, Guarded(&TfmLogViewer::TimelineBack));
+    // A wider or narrower chart fits more or fewer bars: the range shown is counted again.
+    connect(FTimelineChart, &TTimelineChart::WidthChanged, this, [this] {
+        if (!FLogMsgs.empty() && !PassRunning())
+            RefreshTimeline(StartOfDay(TimestampDate(PickerTimestamp(ui->dtpDFFrom))),
+                            EndOfDay(TimestampDate(PickerTimestamp(ui->dtpDFTo))));
+    });
 }
 
 void TfmLogViewer::RefreshTimeline(double start, double end)

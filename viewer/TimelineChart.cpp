@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QTimer>
 #include <QToolTip>
 
@@ -244,4 +245,11 @@ void TTimelineChart::keyPressEvent(QKeyEvent* event)
         emit BackRequested();
     else
         QWidget::keyPressEvent(event);
+}
+
+void TTimelineChart::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (event->size().width() != event->oldSize().width())
+        emit WidthChanged();
 }

@@ -35,6 +35,8 @@ signals:
     // The bars [first, last] were chosen: by a click (first == last) or a drag.
     void BarsChosen(double start, double end);
     void BackRequested();
+    // The chart's width changed: how many bars fit may have changed with it.
+    void WidthChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,6 +45,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QRect PlotArea() const;
