@@ -2,6 +2,7 @@
 // closed. The first argument that names an existing file is the log to show; --help and
 // --version print and end instead.
 
+#include "LocalFileNames.h"
 #include "LogViewerMain.h"
 #include "ProgramPicture.h"
 #include "VersionValues.h"
@@ -38,7 +39,8 @@ int main(int argc, char** argv)
     QApplication::setDesktopFileName(QStringLiteral("kslogviewer"));
     QApplication::setWindowIcon(ProgramIcon());
     AnswerInformationOptions(application);
-    TfmLogViewer window;
+    // Names are taken as the system gives them, so that a name in another encoding still opens.
+    TfmLogViewer window(nullptr, LocalArguments(argc, argv));
     window.show();
     return QApplication::exec();
 }

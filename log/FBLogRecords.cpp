@@ -9,8 +9,8 @@ namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-// The length of the valid UTF-8 sequence that starts at text[at], or 0 when none does
-// (overlong forms, surrogates and values past U+10FFFF are not valid).
+}  // namespace
+
 std::size_t ValidSequenceLength(std::string_view text, std::size_t at) noexcept
 {
     const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
@@ -39,6 +39,8 @@ std::size_t ValidSequenceLength(std::string_view text, std::size_t at) noexcept
             return 0;
     return length;
 }
+
+namespace {
 
 // Length of the run of bytes from `at` that stand for themselves: printable ASCII, and for
 // JSON not the quote or backslash either.

@@ -22,6 +22,9 @@ std::optional<TFBLogRecordFormat> ParseRecordFormat(std::string_view name) noexc
 // The bytes as valid UTF-8: each byte that does not begin or continue a valid sequence becomes
 // U+FFFD, as the window shows it.
 std::string ValidUtf8(std::string_view bytes);
+// The length of the valid UTF-8 sequence that starts at text[at], or 0 when none does
+// (overlong forms, surrogates and values past U+10FFFF are not valid).
+std::size_t ValidSequenceLength(std::string_view text, std::size_t at) noexcept;
 // "YYYY-MM-DDTHH:MM:SS" for a readable date-time, nothing for 0 (no date).
 std::optional<std::string> IsoDateTime(double dateTime);
 // A JSON string literal of the text, made valid UTF-8 first.

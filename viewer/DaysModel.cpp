@@ -123,11 +123,10 @@ QVariant TDaysModel::data(const QModelIndex& index, int role) const
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     const TDayRow& row = Row(index.row());
-    if (index.column() == FieldDow && (role == Qt::ForegroundRole || role == Qt::BackgroundRole)) {
-        // Weekends stand out: the day name in red on white. The error row's date 0 is a Saturday.
-        if (role == Qt::BackgroundRole)
-            return QColor(255, 255, 255);
-        return DayOfWeek(row.EvDate) >= 6 ? QColor(204, 0, 0) : QColor(0, 0, 0);
+    if (index.column() == FieldDow && role == Qt::ForegroundRole) {
+        // Weekends stand out in red; other days and the background follow the palette, light or
+        // dark. The error row's date 0 is a Saturday.
+        return DayOfWeek(row.EvDate) >= 6 ? QVariant(QColor(204, 0, 0)) : QVariant();
     }
     if (role != Qt::DisplayRole)
         return {};

@@ -83,11 +83,13 @@ void TfmLogViewer::SetupFinding()
 
     QAction* copy = AddAction(ui->VirtualStringTree1, QStringLiteral("&Copy"), "acCopy", QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
-    AddAction(ui->VirtualStringTree1, QStringLiteral("Copy as &table"), "acCopyAsTable");
+    QAction* copyAsTable = AddAction(ui->VirtualStringTree1, QStringLiteral("Copy as &table"), "acCopyAsTable",
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    copyAsTable->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     ui->VirtualStringTree1->setSelectionMode(QAbstractItemView::ExtendedSelection);
     pmvstLogs->addSeparator();
     pmvstLogs->addAction(copy);
-    pmvstLogs->addAction(ui->VirtualStringTree1->findChild<QAction*>(QStringLiteral("acCopyAsTable")));
+    pmvstLogs->addAction(copyAsTable);
 
     FSearchWatcher = new QFutureWatcher<TFBLogEntrySet>(this);
     SetupKindsView();

@@ -43,7 +43,7 @@ void TfmLogViewer::SetupLiveLog()
     QAction* reload = AddAction(this, QStringLiteral("&Reload log file"), "acReload", QKeySequence::Refresh);
     QAction* follow = AddAction(this, QStringLiteral("&Follow"), "acFollow", QKeySequence(Qt::CTRL | Qt::Key_T));
     follow->setCheckable(true);
-    follow->setToolTip(QStringLiteral("Keep the newest entry selected and in view as entries arrive (Ctrl+T)"));
+    follow->setToolTip(QStringLiteral("Keep the newest entry selected and in view as entries arrive"));
     QAction* exportVisible = AddAction(this, QStringLiteral("&Export visible entries..."), "acExportVisible",
                                        QKeySequence(Qt::CTRL | Qt::Key_E));
     logMenu->addAction(reload);

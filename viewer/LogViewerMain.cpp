@@ -15,6 +15,7 @@
 #include "LogMessagesModel.h"
 #include "LogViewerPasses.h"
 #include "MenuBarStyle.h"
+#include "ShortcutToolTips.h"
 #include "StateStore.h"
 #include "SupportLink.h"
 #include "Timestamps.h"
@@ -32,6 +33,8 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyleOptionHeader>
+#include <QTimer>
 
 #include <cmath>
 
@@ -48,6 +51,9 @@ struct StatusPanel {
 constexpr StatusPanel kStatusPanels[] = {{"Messages:", 60, false}, {"", 100, true}, {"File size:", 60, false},
                                          {"", 90, true},           {"File:", 40, false}, {"", 400, true}};
 
+// How long after it is first shown the window loads its log when no activation came first.
+constexpr int kFirstLoadDelayMs = 300;
+
 constexpr int kListColumnWidths[] = {50, 140, 120, 482};
 constexpr int kDaysColumnCharacters[] = {5, 11, 3, 6};
 
@@ -57,16 +63,19 @@ int CurrentPixelsPerInch(const QWidget* window)
     return screen ? static_cast<int>(std::lround(screen->logicalDotsPerInch())) : 96;
 }
 
-// A status bar panel of a given width (or what its caption needs in the platform's font) that
-// gives way when the window is made narrower, as the panels of a status bar do.
+// A status bar panel at least of a given width that grows to show its whole text, and gives way
+// only when the window is made narrower, as the panels of a status bar do.
 class TStatusPanel : public QLabel {
 public:
-    TStatusPanel(const QString& text, int width, QWidget* parent) : QLabel(text, parent)
+    TStatusPanel(const QString& text, int width, QWidget* parent) : QLabel(text, parent), FWidth(width)
     {
-        FWidth = std::max(width, QLabel::sizeHint().width() + 4);
         setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     }
-    QSize sizeHint() const override { return {FWidth, QLabel::sizeHint().height()}; }
+    QSize sizeHint() const override
+    {
+        const QSize text = QLabel::sizeHint();
+        return {std::max(FWidth, text.width() + 4), text.height()};
+    }
     QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
 
 private:
@@ -92,12 +101,17 @@ QString SampleDaysText(int field, int characters)
     }
 }
 
-}  // namespace
-
-std::string LocalPath(const QString& path)
+// What a title of the header needs with the sort mark beside it, in the header's own style.
+int TitleWidthWithSortMark(const QHeaderView* header, const QString& title)
 {
-    return QFile::encodeName(path).toStdString();
+    QStyleOptionHeader option;
+    option.initFrom(header);
+    option.text = title;
+    option.sortIndicator = QStyleOptionHeader::SortDown;
+    return header->style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), header).width();
 }
+
+}  // namespace
 
 QString FirstExistingFileArgument(const QStringList& arguments)
 {
@@ -107,7 +121,7 @@ QString FirstExistingFileArgument(const QStringList& arguments)
     return {};
 }
 
-TfmLogViewer::TfmLogViewer(QWidget* parent)
+TfmLogViewer::TfmLogViewer(QWidget* parent, std::optional<QStringList> arguments)
     : QMainWindow(parent), ui(std::make_unique<Ui::TfmLogViewer>()), FClock(MonotonicMilliseconds)
 {
     ui->setupUi(this);
@@ -117,8 +131,10 @@ TfmLogViewer::TfmLogViewer(QWidget* parent)
     SetupFinding();
     SetupLiveLog();
     SetupTimeline();
+    SetupRecentLogs();
     ConnectControls();
-    FormCreate();
+    FormCreate(arguments ? *arguments : QCoreApplication::arguments());
+    ShowShortcutsInToolTips(this);
 }
 
 TfmLogViewer::~TfmLogViewer()
@@ -183,9 +199,8 @@ void TfmLogViewer::SetupViews()
     const QString sampleTime = FormatEntryTime(*TryEncodeDateTime({2026, 12, 28, 23, 59, 59, 0}));
     header->resizeSection(TLogMessagesModel::ColumnTime,
                           std::max(kListColumnWidths[1], listMetrics.horizontalAdvance(sampleTime) + 12));
-    // The message column takes whatever width the others leave.
-    header->resizeSection(TLogMessagesModel::ColumnMessage, 350);
-    header->setStretchLastSection(true);
+    // The message column takes whatever width the others leave, wherever it is dragged to.
+    header->setSectionResizeMode(TLogMessagesModel::ColumnMessage, QHeaderView::Stretch);
     // Fixed row heights: the view never measures the rows of a list of millions.
     QHeaderView* rows = ui->VirtualStringTree1->verticalHeader();
     rows->hide();
@@ -224,8 +239,8 @@ int TfmLogViewer::SizeDaysColumns()
     int total = 0;
     for (int field = 0; field < TDaysModel::FieldCount; ++field) {
         const QString sample = SampleDaysText(field, kDaysColumnCharacters[field]);
-        const int width = std::max(metrics.horizontalAdvance(sample),
-                                   header->fontMetrics().horizontalAdvance(FDaysModel->headerData(field, Qt::Horizontal).toString())) + 12;
+        const QString title = FDaysModel->headerData(field, Qt::Horizontal).toString();
+        const int width = std::max(metrics.horizontalAdvance(sample) + 12, TitleWidthWithSortMark(header, title));
         header->resizeSection(field, width);
         total += width;
     }
@@ -247,13 +262,13 @@ void TfmLogViewer::ConnectControls()
     ConnectFinding();
 }
 
-void TfmLogViewer::FormCreate()
+void TfmLogViewer::FormCreate(const QStringList& arguments)
 {
     setWindowTitle(ApplicationTitle());
     FLogFileName.clear();
     FParser.reset();
 
-    const QString commandLineFile = FirstExistingFileArgument(QCoreApplication::arguments());
+    const QString commandLineFile = FirstExistingFileArgument(arguments);
     try {
         FDescriptor = std::make_unique<TFBLogDescriptor>(LocalPath(CataloguePath()));
     } catch (const std::exception& e) {
@@ -279,6 +294,7 @@ void TfmLogViewer::FormActivate()
     if (!FileExists(LocalPath(FLogFileName)))
         return;
     RunLoadSequence(true);
+    RememberOpenedLog();
 }
 
 void TfmLogViewer::FormDestroy()
@@ -302,6 +318,8 @@ void TfmLogViewer::showEvent(QShowEvent* event)
     if (!FLayoutRestored) {
         FLayoutRestored = true;
         RestoreLayout();
+        // Long enough for the window to be painted first, short enough not to be noticed.
+        QTimer::singleShot(kFirstLoadDelayMs, this, [this] { LoadOnce(); });
     }
     QMainWindow::showEvent(event);
 }
@@ -309,11 +327,16 @@ void TfmLogViewer::showEvent(QShowEvent* event)
 void TfmLogViewer::changeEvent(QEvent* event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !FActivated) {
-        // The first activation loads the log, once; later activations load nothing.
-        FActivated = true;
-        QMetaObject::invokeMethod(this, [this] { FormActivate(); }, Qt::QueuedConnection);
-    }
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !FFirstLoadDone)
+        QMetaObject::invokeMethod(this, [this] { LoadOnce(); }, Qt::QueuedConnection);
+}
+
+void TfmLogViewer::LoadOnce()
+{
+    if (FFirstLoadDone)
+        return;
+    FFirstLoadDone = true;
+    FormActivate();
 }
 
 void TfmLogViewer::closeEvent(QCloseEvent* event)
@@ -345,10 +368,34 @@ void TfmLogViewer::RestoreLayout()
     const std::optional<TWindowPlacement> placement = FLayout->Read();
     if (placement && CanRestorePlacement(*placement, CurrentPixelsPerInch(this), onAMonitor)) {
         setGeometry(placement->NormalRect);
+        FitIntoScreen(false);
         return;
     }
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    FitIntoScreen(true);
+}
+
+void TfmLogViewer::FitIntoScreen(bool centre)
+{
+    const QScreen* screen = QGuiApplication::screenAt(geometry().center());
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    // The frame is known only once the window manager framed the window; until then the title bar
+    // is assumed to take what a title bar usually takes.
+    const QRect inner = geometry();
+    const QRect outer = frameGeometry();
+    QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+                   outer.bottom() - inner.bottom());
+    if (frame.isNull())
+        frame.setTop(style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const QRect room = screen->availableGeometry().marginsRemoved(frame);
+    QRect placed(geometry().topLeft(), geometry().size().boundedTo(room.size()));
+    if (centre)
+        placed.moveCenter(room.center());
+    placed.moveLeft(std::clamp(placed.left(), room.left(), room.right() - placed.width() + 1));
+    placed.moveTop(std::clamp(placed.top(), room.top(), room.bottom() - placed.height() + 1));
+    setGeometry(placed);
 }
 
 std::optional<QString> TfmLogViewer::StoreLayout()
@@ -368,21 +415,6 @@ QString TfmLogViewer::StatusPanelText(int panel) const
 void TfmLogViewer::SetProgressClock(FBLogClock clock)
 {
     FClock = clock ? std::move(clock) : FBLogClock(MonotonicMilliseconds);
-}
-
-void TfmLogViewer::acFBLogOpenExecute()
-{
-    const TFileOpenRequest request{
-        QStringLiteral("Select Firebird/Interbase log file"),
-        QStringLiteral("Known log files (firebird.log interbase.log);;interbase.log (interbase.log);;"
-                       "firebird.log (firebird.log);;All log files (*.log);;All files (*)"),
-        QStringLiteral("log")};
-    const QString chosen = ChooseFileToOpen(this, request);
-    if (chosen.isEmpty())
-        return;
-    const TWaitCursor wait;
-    FLogFileName = chosen;
-    RunLoadSequence(true);
 }
 
 void TfmLogViewer::acGetSupportExecute()

@@ -47,6 +47,10 @@ class TTimelineChart;
 // The first argument after the program's name that names an existing file, exactly as written.
 QString FirstExistingFileArgument(const QStringList& arguments);
 
+// The recent logs with this one put first (a name of the same file listed earlier goes), at most
+// ten.
+QStringList WithRecentLog(QStringList recent, const QString& path);
+
 // The dates a computed choice of the date filter stands for, from the given day; nothing for
 // "Custom " (the pickers stay as they are) or no choice.
 std::optional<std::pair<QDate, QDate>> DateFilterRange(int choice, QDate today);
@@ -57,7 +61,9 @@ public:
     // Date-filter choices, the item indexes of cbShowDateFilter.
     enum TDateFilter { dfAllRecords, dfTodayOnly, dfThisWeek, dfThisMonth, dfCustom };
 
-    explicit TfmLogViewer(QWidget* parent = nullptr);
+    // The first argument after the program's name that names an existing file is the log to show;
+    // without arguments, the application's own.
+    explicit TfmLogViewer(QWidget* parent = nullptr, std::optional<QStringList> arguments = std::nullopt);
     ~TfmLogViewer() override;
 
     // The passes. Each restores the caption and cursor however it ends; errors go to the caller.
@@ -90,6 +96,10 @@ public:
 
     // Commands of the menu bar.
     void acFBLogOpenExecute();
+    // Shows the log of this path, as "&Open..." does; a path in a missing folder changes nothing.
+    void OpenLog(const QString& path);
+    // The logs opened last, the latest first.
+    const QStringList& RecentLogs() const { return FRecentLogs; }
     void acGetSupportExecute();
     void AboutExecute();
     void acExitExecute();
@@ -157,14 +167,19 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     friend class TPassScope;
     friend class TPassProgress;
 
-    void FormCreate();
+    void FormCreate(const QStringList& arguments);
     void FormActivate();
+    // The first load happens once: on the first activation, or shortly after the window is
+    // first shown where the desktop never activates it.
+    void LoadOnce();
     void FormDestroy();
     void LoadState(const QString& commandLineFile);
     // Both return the reason when the file could not be saved (the one saved before stays).
@@ -172,6 +187,9 @@ private:
     void LoadFindingState(const TStateStore& store);
 
     void SetupMenus();
+    void SetupRecentLogs();
+    void FillRecentMenu();
+    void RememberOpenedLog();
     void SetupLiveLog();
     void SetupTimeline();
     void RefreshTimeline(double start, double end);
@@ -225,12 +243,16 @@ private:
                 RunCommand(this, [&] { (this->*handler)(arguments...); });
         };
     }
+    void ShowListSortMark();
     int SelectedListRow() const;
     int CurrentDaysRow() const;
     void ShowOnlyDay(double dateTime);
     void SetDaysAlwaysShowSelection(bool on);
 
     void RestoreLayout();
+    // Makes the window no larger than the screen's free area and moves it fully onto it; with
+    // centre, into its middle.
+    void FitIntoScreen(bool centre);
     std::optional<QString> StoreLayout();
     // Saves the layout and the state at close, and tells the user once when either failed.
     void SaveAtClose();
@@ -245,6 +267,8 @@ private:
     std::array<QLabel*, 6> FStatusPanels{};
 
     QString FLogFileName;
+    QStringList FRecentLogs;
+    QMenu* mnRecent = nullptr;
     std::unique_ptr<TFBLogParser> FParser;
     FBLogsMsgs FLogMsgs;
     std::unique_ptr<TFBLogDescriptor> FDescriptor;
@@ -295,7 +319,7 @@ private:
     bool FLayoutRestored = false;
     bool FLayoutStored = false;
     bool FStateSaved = false;
-    bool FActivated = false;
+    bool FFirstLoadDone = false;
     int FPassDepth = 0;
     bool FCloseRequested = false;
     FBLogClock FClock;

@@ -51,7 +51,7 @@ void TfmLogViewer::PassEnded()
 
 void TfmLogViewer::ShowFileName()
 {
-    FStatusPanels[5]->setText(FLogFileName);
+    FStatusPanels[5]->setText(DisplayFileName(FLogFileName));
 }
 
 void TfmLogViewer::ShowFileSize(std::int64_t size)
@@ -140,6 +140,7 @@ void TfmLogViewer::FillMessageList(double from, double to)
     const double end = EndOfDay(TimestampDate(to));
     FMessagesModel->Clear();
     FListSortColumn = -1;
+    ShowListSortMark();
     {
         std::vector<FBLogMsg> rows;
         std::vector<std::uint32_t> entries;

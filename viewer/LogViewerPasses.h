@@ -5,12 +5,11 @@
 #include "LogViewerMain.h"
 
 #include "ApplicationInfo.h"
+#include "LocalFileNames.h"
 
 // A command with its object name and shortcut, added to the widget that owns it.
 QAction* AddAction(QWidget* owner, const QString& caption, const char* name, const QKeySequence& keys = {});
 
-// A file name as the log-reading classes take it: 8-bit text in the system's encoding.
-std::string LocalPath(const QString& path);
 
 // Marks a pass (or a sequence of passes) as running, so that commands arriving while it lets
 // events run leave it alone; a close asked for meanwhile happens when the outermost one ends.

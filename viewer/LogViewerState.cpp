@@ -27,6 +27,7 @@ const QString kSeverityAtLeast = QStringLiteral("SeverityAtLeast");
 const QString kNotifySeverity = QStringLiteral("NotifySeverity");
 const QString kTimelineVisible = QStringLiteral("TimelineVisible");
 const QString kSearchHistory = QStringLiteral("SearchHistory");
+const QString kRecentLogs = QStringLiteral("RecentLogs");
 
 // Runs a read of the saved state; a value of the wrong type is reported and counts as absent.
 template <typename Read>
@@ -49,6 +50,7 @@ void TfmLogViewer::LoadState(const QString& commandLineFile)
         FLogFileName = commandLineFile;
     else
         FLogFileName = ReadReportingErrors(this, [&] { return store.ReadString(kOpenFile); }).value_or(QString());
+    FRecentLogs = ReadReportingErrors(this, [&] { return store.ReadStringList(kRecentLogs); }).value_or(QStringList());
 
     const auto restorePicker = [&](QDateTimeEdit* picker, const QString& name) {
         const auto stored = ReadReportingErrors(this, [&] { return store.ReadDateTime(name); });
@@ -99,6 +101,7 @@ std::optional<QString> TfmLogViewer::SaveState()
     store.WriteInteger(kSeverityAtLeast, cbSeverityAtLeast->currentIndex());
     FFindBar->RememberQuery();
     store.WriteStringList(kSearchHistory, FFindBar->History());
+    store.WriteStringList(kRecentLogs, FRecentLogs);
     // isHidden, not isVisible: the window itself may be hidden already while it closes.
     store.WriteInteger(kTimelineVisible, dwTimeline->isHidden() ? 0 : 1);
     store.WriteInteger(kNotifySeverity, FNotifyAtLeast ? static_cast<int>(*FNotifyAtLeast) : -1);

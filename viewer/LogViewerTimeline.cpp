@@ -32,6 +32,7 @@ void TfmLogViewer::SetupTimeline()
     QAction* show = dwTimeline->toggleViewAction();
     show->setObjectName(QStringLiteral("acShowTimeline"));
     show->setText(QStringLiteral("Show &timeline"));
+    show->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     if (auto* logMenu = findChild<QMenu*>(QStringLiteral("mnLog"))) {
         logMenu->addSeparator();
         logMenu->addAction(show);

@@ -47,12 +47,17 @@ void TfmLogViewer::ConnectViews()
     QHeaderView* listHeader = ui->VirtualStringTree1->horizontalHeader();
     listHeader->setSectionsClickable(true);
     connect(listHeader, &QHeaderView::sectionClicked, this, Guarded(&TfmLogViewer::VirtualStringTree1HeaderClick));
+    // The header moves its mark to any title clicked; the mark belongs on the column the rows
+    // are ordered by, also when the click sorted nothing ("No", or a click during a pass).
+    connect(listHeader, &QHeaderView::sectionClicked, this, [this] { ShowListSortMark(); });
     connect(ui->VirtualStringTree1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { VirtualStringTree1Change(); });
     connect(ui->VirtualStringTree1->selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this] {
         VirtualStringTree1Change();
         ShowFindResult();
     });
+    // A refill, a reload or another log leaves no row selected: the panes and their caption say so.
+    connect(FMessagesModel, &QAbstractItemModel::modelReset, this, [this] { VirtualStringTree1Change(); });
     connect(ui->VirtualStringTree1, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         // A right click selects the row under the mouse before the menu opens.
         const QModelIndex index = ui->VirtualStringTree1->indexAt(at);
@@ -114,9 +119,14 @@ void TfmLogViewer::VirtualStringTree1HeaderClick(int column)
     const TWaitCursor wait;
     FMessagesModel->Sort(column, FListSortOrder);
     FListSortColumn = column;
+    ShowListSortMark();
+}
+
+void TfmLogViewer::ShowListSortMark()
+{
     QHeaderView* header = ui->VirtualStringTree1->horizontalHeader();
-    header->setSortIndicatorShown(true);
-    header->setSortIndicator(column, FListSortOrder);
+    header->setSortIndicatorShown(FListSortColumn >= 0);
+    header->setSortIndicator(FListSortColumn, FListSortOrder);
 }
 
 void TfmLogViewer::VirtualStringTree1Change()

@@ -61,7 +61,7 @@ TEST(CountEntriesPerDayTest, OneRowPerRunOfTheSameDayAndAnErrorRow)
     EXPECT_EQ(DaysOf({0.0, 0.0, 0.0}), (std::vector<Row>{{1, 0.0, ER, 3}}));
 }
 
-TEST(DaysModelTest, WeekendDayNamesAreRedOnWhite)
+TEST(DaysModelTest, WeekendDayNamesAreRedAndTheRestFollowsThePalette)
 {
     TDaysModel model;
     QAbstractItemModelTester tester(&model);
@@ -70,11 +70,13 @@ TEST(DaysModelTest, WeekendDayNamesAreRedOnWhite)
     const auto colour = [&](int row, int role, int field = TDaysModel::FieldDow) {
         return model.index(row, field).data(role).value<QColor>();
     };
-    EXPECT_EQ(colour(0, Qt::ForegroundRole), QColor(0, 0, 0));
+    EXPECT_FALSE(model.index(0, TDaysModel::FieldDow).data(Qt::ForegroundRole).isValid())
+        << "a weekday is written in the palette's text colour, readable on a dark palette too";
     EXPECT_EQ(colour(1, Qt::ForegroundRole), QColor(204, 0, 0));
     EXPECT_EQ(colour(2, Qt::ForegroundRole), QColor(204, 0, 0));
     EXPECT_EQ(colour(3, Qt::ForegroundRole), QColor(204, 0, 0)) << "date 0 is a Saturday";
-    EXPECT_EQ(colour(1, Qt::BackgroundRole), QColor(255, 255, 255));
+    EXPECT_FALSE(model.index(1, TDaysModel::FieldDow).data(Qt::BackgroundRole).isValid())
+        << "the background follows the palette";
     EXPECT_FALSE(model.index(1, TDaysModel::FieldEvCount).data(Qt::ForegroundRole).isValid())
         << "other columns keep the grid's colours";
     EXPECT_EQ(model.index(0, TDaysModel::FieldEvDate).data().toString(), QStringLiteral("21/11/2008"));
