@@ -22,6 +22,7 @@ TFindBar::TFindBar(QWidget* parent) : QWidget(parent)
     cbFindText = new QComboBox(this);
     cbFindText->setObjectName(QStringLiteral("cbFindText"));
     cbFindText->setEditable(true);
+    cbFindText->setAccessibleName(QStringLiteral("Find"));
     cbFindText->setInsertPolicy(QComboBox::NoInsert);
     cbFindText->setMinimumWidth(260);
     cbFindText->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
@@ -48,6 +49,7 @@ TFindBar::TFindBar(QWidget* parent) : QWidget(parent)
     QToolButton* close = AddButton(QString(), QStringLiteral("Close the find bar (Esc)"), "btFindClose");
     close->setIcon(style()->standardIcon(QStyle::SP_TitleBarCloseButton));
     close->setAutoRaise(true);
+    close->setAccessibleName(QStringLiteral("Close the find bar"));
 
     FTypingPause = new QTimer(this);
     FTypingPause->setSingleShot(true);

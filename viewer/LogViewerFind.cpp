@@ -107,6 +107,7 @@ void TfmLogViewer::SetupKindsView()
     auto* caption = new QLabel(QStringLiteral("Severity at least:"), pane);
     cbSeverityAtLeast = new QComboBox(pane);
     cbSeverityAtLeast->setObjectName(QStringLiteral("cbSeverityAtLeast"));
+    cbSeverityAtLeast->setAccessibleName(QStringLiteral("Least severity shown"));
     // In the order of TFBLogSeverity: "All" stands where the unknown severity does.
     cbSeverityAtLeast->addItems({QStringLiteral("All"), QStringLiteral("Info"), QStringLiteral("Warning"),
                                  QStringLiteral("Error"), QStringLiteral("Critical")});
@@ -123,6 +124,7 @@ void TfmLogViewer::SetupKindsView()
     FKindsProxy->setSortRole(TKindsModel::SortRole);
     tvKinds = new QTableView(pane);
     tvKinds->setObjectName(QStringLiteral("tvKinds"));
+    tvKinds->setAccessibleName(QStringLiteral("Kinds of entries"));
     tvKinds->setModel(FKindsProxy);
     tvKinds->setSortingEnabled(true);
     tvKinds->sortByColumn(TKindsModel::ColumnCount, Qt::DescendingOrder);

@@ -22,6 +22,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <vector>
 
 class ViewerTest : public ::testing::Test {
@@ -44,12 +45,16 @@ protected:
         ClearSavedState();
     }
 
+    // The saved state as the file holds it now, at the place settings go now (a test may move
+    // them); the object lives until the next call.
     static QSettings& SavedState()
     {
-        static QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Kestrelon"),
-                                  QStringLiteral("LogViewer"));
-        settings.sync();
-        return settings;
+        static std::unique_ptr<QSettings> settings;
+        settings.reset();
+        settings = std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                               QStringLiteral("Kestrelon"), QStringLiteral("LogViewer"));
+        settings->sync();
+        return *settings;
     }
 
     static void ClearSavedState()
