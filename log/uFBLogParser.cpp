@@ -86,7 +86,13 @@ std::int64_t TFBLogParser::LoadFile()
     FSegments.clear();
     if (!FileExists(FFileName))
         return 0;
-    AddSegment(0, ReadWholeFile(FFileName));
+    if (std::unique_ptr<TFBLogFileMap> map = TFBLogFileMap::MapWholeFile(FFileName)) {
+        const auto size = static_cast<std::int64_t>(map->View().size());
+        FSegments.push_back(TSegment{0, size, nullptr, std::move(map)});
+        FFileSize = size;
+    } else {
+        AddSegment(0, ReadWholeFile(FFileName));
+    }
     // A single CR LF anywhere selects the CR LF rules for the whole file.
     FLineFeedOnly = !HoldsCRLF(FSegments.front().View());
     return FFileSize;
@@ -111,7 +117,7 @@ void TFBLogParser::AddSegment(std::int64_t start, FileBytes bytes)
     // did replaces it, so that entries finished a few bytes at a time do not pile segments up.
     if (!FSegments.empty() && FSegments.back().Start == start)
         FSegments.pop_back();
-    FSegments.push_back(TSegment{start, bytes.Size, std::move(bytes.Data)});
+    FSegments.push_back(TSegment{start, bytes.Size, std::move(bytes.Data), nullptr});
     FFileSize = start + bytes.Size;
 }
 
@@ -139,6 +145,7 @@ void TFBLogParser::ScanEntriesFrom(std::int64_t& pos, FBLogsMsgs& msgs)
         return;
     if (const TSegment* segment = SegmentAt(pos))
         CutEntries(*segment, pos, msgs);
+    RememberTail(pos);
 }
 
 bool TFBLogParser::ScanAppendedEntries(std::int64_t& pos, FBLogsMsgs& msgs)
@@ -156,9 +163,12 @@ bool TFBLogParser::ScanAppendedEntries(std::int64_t& pos, FBLogsMsgs& msgs)
     constexpr std::int64_t kMergeBelow = 1 << 20;
     const TSegment& last = FSegments.back();
     const std::int64_t readFrom = last.Start > 0 && last.Start <= pos && last.Size < kMergeBelow ? last.Start : pos;
+    // A log shorter than what was read, or one that shrank under the map, must be read again.
     const std::int64_t size = file.Size().value_or(0);
+    if (size < FFileSize || LostHeldBytes())
+        return false;
     if (size <= pos)
-        return size >= FFileSize;
+        return true;
     FileBytes bytes;
     bytes.Data = std::make_unique<char[]>(static_cast<std::size_t>(size - readFrom));
     bytes.Size = static_cast<std::int64_t>(file.ReadAt(readFrom, bytes.Data.get(), static_cast<std::size_t>(size - readFrom)));
@@ -167,21 +177,29 @@ bool TFBLogParser::ScanAppendedEntries(std::int64_t& pos, FBLogsMsgs& msgs)
     if (pos == 0)
         FLineFeedOnly = !HoldsCRLF(FSegments.back().View());
     CutEntries(FSegments.back(), pos, msgs);
+    RememberTail(pos);
     return true;
+}
+
+void TFBLogParser::RememberTail(std::int64_t pos)
+{
+    // Kept apart from the held bytes: a map shows what the file holds now, not what was read.
+    constexpr std::int64_t kCompared = 64;
+    FTailEnd = pos;
+    FTail = pos > 0 ? ReadRange(std::max(pos - kCompared, SegmentAt(pos - 1)->Start), pos) : std::string();
 }
 
 bool TFBLogParser::StillHolds(TFBLogFileReader& file, std::int64_t pos) const
 {
     // The bytes just before the end of the last entry tell a file that was appended to from
     // one rewritten meanwhile (truncated and filled again between two looks at it).
-    constexpr std::int64_t kCompared = 64;
     if (pos <= 0)
         return true;
-    const std::int64_t from = std::max(pos - kCompared, SegmentAt(pos - 1)->Start);
-    const std::string_view held = ViewRange(from, pos);
-    std::string now(static_cast<std::size_t>(pos - from), '\0');
-    now.resize(file.ReadAt(from, now.data(), now.size()));
-    return now == held;
+    if (pos != FTailEnd)
+        return false;
+    std::string now(FTail.size(), '\0');
+    now.resize(file.ReadAt(pos - static_cast<std::int64_t>(FTail.size()), now.data(), now.size()));
+    return now == FTail;
 }
 
 void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogsMsgs& msgs)
@@ -216,6 +234,12 @@ void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogs
         msgs.push_back(FBLogMsg{base + start, end - start, grammar.TryExtractDateTime(text)});
         progress.RecordAppended(pos, FFileSize);
     }
+}
+
+bool TFBLogParser::LostHeldBytes() const noexcept
+{
+    return std::any_of(FSegments.begin(), FSegments.end(),
+                       [](const TSegment& segment) { return segment.Map && segment.Map->Truncated(); });
 }
 
 std::string_view TFBLogParser::ViewRange(std::int64_t from, std::int64_t to) const noexcept

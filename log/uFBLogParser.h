@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "FBLogFile.h"
+#include "FBLogFileMap.h"
 
 // One log entry in the index: 24 bytes, owns nothing, may be copied byte for byte.
 struct FBLogMsg {
@@ -83,6 +84,9 @@ public:
     std::int64_t FileSize() const noexcept { return FFileSize; }
     // True when the loaded data holds no CR LF pair: entries then end at LF LF.
     bool LineFeedOnly() const noexcept { return FLineFeedOnly; }
+    // True once a read found the mapped log shorter than when it was loaded: what was past its
+    // new end reads as zeros until the log is loaded again.
+    bool LostHeldBytes() const noexcept;
 
     void SetProgressSink(FBLogProgressSink sink, FBLogClock clock = {});
 
@@ -90,14 +94,16 @@ private:
     // Bytes [Start, Start + Size) of the file. The load gives the first, starting at 0; each
     // read of appended bytes adds one that starts where an entry begins, so that no entry
     // spans two of them.
+    // The first may be a map of the file instead of bytes of its own.
     struct TSegment {
         std::int64_t Start = 0;
         std::int64_t Size = 0;
         std::unique_ptr<char[]> Bytes;
+        std::unique_ptr<TFBLogFileMap> Map;
 
         std::string_view View() const noexcept
         {
-            return {Bytes.get(), static_cast<std::size_t>(Size)};
+            return Map ? Map->View() : std::string_view(Bytes.get(), static_cast<std::size_t>(Size));
         }
     };
     // The segment that holds pos (the latest one starting at or before it), or nullptr.
@@ -105,12 +111,15 @@ private:
     void AddSegment(std::int64_t start, FileBytes bytes);
     bool StillHolds(TFBLogFileReader& file, std::int64_t pos) const;
     void CutEntries(const TSegment& segment, std::int64_t& pos, FBLogsMsgs& msgs);
+    void RememberTail(std::int64_t pos);
 
     bool FLineFeedOnly = false;
     bool FInMemory = false;  // the bytes came from LoadBytes, not from the file
     std::string FFileName;
     std::vector<TSegment> FSegments;
     std::int64_t FFileSize = 0;
+    std::string FTail;          // the bytes before FTailEnd as they were read
+    std::int64_t FTailEnd = 0;  // where the last complete entry read ends
     FBLogProgressSink FProgressSink;
     FBLogClock FClock;
 };

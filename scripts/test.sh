@@ -20,7 +20,8 @@ echo "== Tests =="
 run_suite build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 echo "== Tests under AddressSanitizer and UndefinedBehaviorSanitizer =="
-export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+# SIGBUS is left to the program: it answers reads past the end of a log truncated under its map.
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:handle_sigbus=0
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 run_suite build-asan -DCMAKE_BUILD_TYPE=Debug -DKESTRELON_SANITIZE=ON -DKESTRELON_BUILD_BENCHMARKS=OFF
 

@@ -153,6 +153,30 @@ TEST_F(LiveLogTest, TruncationRotationAndDeletionAreSeenAndSaid)
     EXPECT_TRUE(FErrors.isEmpty()) << FErrors.join(QLatin1Char('\n')).toStdString();
 }
 
+TEST_F(LiveLogTest, ALogTruncatedUnderTheViewIsSortedPaintedAndReadAgainWithoutACrash)
+{
+    // Large enough to span many pages of the map that holds it.
+    std::string bytes;
+    for (int i = 0; i < 3000; ++i)
+        bytes += Entry(2 + i % 20, i % 60, i % 3 == 0 ? "INET/inet_error: read errno = 10054" : "Sweep is started by SYSDBA");
+    FPath = FFolder.Write("live.log", bytes);
+    TfmLogViewer window;
+    OpenAll(window);
+    ASSERT_EQ(window.LogMsgs().size(), 3000u);
+
+    std::filesystem::resize_file(FPath, 0);
+    window.VirtualStringTree1HeaderClick(TLogMessagesModel::ColumnMessage);
+    List(window)->selectRow(2999);
+    window.grab();
+    window.VirtualStringTree1HeaderClick(TLogMessagesModel::ColumnSource);
+    window.grab();
+
+    Append(Entry(10, 0, "Sweep is started by SYSDBA"));
+    window.CheckLogFile();
+    ExpectIndexOfFile(window, FPath);
+    EXPECT_TRUE(LiveState(window).contains(QStringLiteral("truncated"))) << LiveState(window).toStdString();
+}
+
 TEST_F(LiveLogTest, FollowKeepsTheNewestEntryInViewUntilTheReaderMovesAway)
 {
     TfmLogViewer window;

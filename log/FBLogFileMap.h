@@ -1,0 +1,38 @@
+#pragma once
+// A log held where it lies: a read-only map of the file, so that a log of gigabytes costs the
+// program no memory of its own (its pages belong to the system's file cache and are dropped and
+// read again as the system needs).
+//
+// A mapped file that another process truncates would make every read past its new end fail with
+// SIGBUS. Such reads are answered with zeros instead: the pages past the end are replaced with
+// empty ones and the map remembers that it no longer tells what the file holds. The live-log
+// check then sees the shorter file and reads it again.
+//
+// Mapping is for POSIX systems only: on Windows a mapped file cannot be truncated by its writer,
+// and the server must never be refused, so the log is read into memory there instead.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class TFBLogFileMap {
+public:
+    // The whole file mapped, or nullptr where it cannot be (empty, not a regular file, a system
+    // without maps); throws EFBLogFileError when the file cannot be opened.
+    static std::unique_ptr<TFBLogFileMap> MapWholeFile(const std::string& fileName);
+    ~TFBLogFileMap();
+    TFBLogFileMap(const TFBLogFileMap&) = delete;
+    TFBLogFileMap& operator=(const TFBLogFileMap&) = delete;
+
+    std::string_view View() const noexcept { return {FData, FSize}; }
+    // True once a read found the file shorter than when it was mapped.
+    bool Truncated() const noexcept;
+
+private:
+    TFBLogFileMap(const char* data, std::size_t size, int slot) : FData(data), FSize(size), FSlot(slot) {}
+
+    const char* FData;
+    std::size_t FSize;
+    int FSlot;  // where the fault handler finds this map
+};

@@ -1,0 +1,139 @@
+// The log held as a map of its file: the same entries as ever, and a file truncated under the
+// map (by the server, a rotation or the administrator) costs no crash at any moment of reading.
+
+#include "EntryIndex.h"
+#include "FBLogFileMap.h"
+#include "FBLogSampleGenerator.h"
+#include "TempFolder.h"
+#include "uFBLogParser.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <numeric>
+
+namespace {
+
+std::string SampleBytes(std::int64_t entries, FBServerPlatform platform = FBServerPlatform::Linux)
+{
+    SampleLogOptions options;
+    options.Entries = entries;
+    options.Platform = platform;
+    return GenerateSampleLog(options).Bytes;
+}
+
+// Reads every byte, as a search or a sort does, and sums them so that no read is left out.
+std::uint64_t ReadEveryByte(std::string_view bytes)
+{
+    return std::accumulate(bytes.begin(), bytes.end(), std::uint64_t{0},
+                           [](std::uint64_t sum, char c) { return sum + static_cast<unsigned char>(c); });
+}
+
+}  // namespace
+
+TEST(FileMapTest, AMapHoldsTheFileAndReadsAsZerosPastATruncation)
+{
+    TempFolder folder;
+    const std::string bytes = SampleBytes(2000);
+    const std::string path = folder.Write("firebird.log", bytes);
+    std::unique_ptr<TFBLogFileMap> map = TFBLogFileMap::MapWholeFile(path);
+    ASSERT_NE(map, nullptr);
+    EXPECT_EQ(map->View(), bytes);
+    EXPECT_FALSE(map->Truncated());
+
+    std::filesystem::resize_file(path, 100);
+    EXPECT_EQ(map->View().substr(0, 100), bytes.substr(0, 100)) << "what is left reads as before";
+    EXPECT_EQ(ReadEveryByte(map->View().substr(8192)), 0u) << "pages past the new end read as zeros";
+    EXPECT_TRUE(map->Truncated());
+
+    EXPECT_EQ(TFBLogFileMap::MapWholeFile(folder.Write("empty.log", "")), nullptr) << "an empty file has nothing to map";
+    EXPECT_THROW(TFBLogFileMap::MapWholeFile(folder.PathOf("missing.log")), EFBLogFileError);
+}
+
+TEST(FileMapTest, ManyMapsAtOnceEachKnowTheirOwnTruncation)
+{
+    TempFolder folder;
+    const std::string bytes = SampleBytes(300);
+    std::vector<std::unique_ptr<TFBLogFileMap>> maps;
+    for (int i = 0; i < 100; ++i) {
+        auto map = TFBLogFileMap::MapWholeFile(folder.Write("log" + std::to_string(i), bytes));
+        if (map)
+            maps.push_back(std::move(map));
+    }
+    ASSERT_GE(maps.size(), 32u);
+    std::filesystem::resize_file(folder.PathOf("log1"), 0);
+    EXPECT_EQ(ReadEveryByte(maps[1]->View().substr(4096)), 0u);
+    EXPECT_TRUE(maps[1]->Truncated());
+    EXPECT_FALSE(maps[0]->Truncated());
+    EXPECT_EQ(maps[2]->View(), bytes);
+}
+
+TEST(FileMapTest, AScanOfAMappedLogFindsWhatAScanOfItsBytesFinds)
+{
+    TempFolder folder;
+    for (const FBServerPlatform platform : {FBServerPlatform::Linux, FBServerPlatform::Windows}) {
+        const std::string bytes = SampleBytes(3000, platform);
+        TFBLogParser mapped(folder.Write("firebird.log", bytes));
+        TFBLogParser inMemory("");
+        inMemory.LoadBytes(bytes);
+        FBLogsMsgs fromFile;
+        FBLogsMsgs fromBytes;
+        mapped.ScanEntries(fromFile);
+        inMemory.ScanEntries(fromBytes);
+        ASSERT_EQ(EntriesOf(fromFile), EntriesOf(fromBytes));
+        EXPECT_EQ(mapped.ViewRange(0, mapped.FileSize()), bytes);
+        EXPECT_FALSE(mapped.LostHeldBytes());
+    }
+}
+
+TEST(FileMapTest, ALogTruncatedInTheMiddleOfAScanIsScannedToTheEndWithoutACrash)
+{
+    TempFolder folder;
+    const std::string bytes = SampleBytes(20000);
+    const std::string path = folder.Write("firebird.log", bytes);
+    TFBLogParser parser(path);
+    std::int64_t now = 0;
+    bool truncated = false;
+    // Every entry reports progress; the first report truncates the file under the scan.
+    parser.SetProgressSink(
+        [&](const std::string&) {
+            if (!truncated)
+                std::filesystem::resize_file(path, 5000);
+            truncated = true;
+        },
+        [&] { return now += 1000; });
+    FBLogsMsgs index;
+    parser.ScanEntries(index);
+    ASSERT_TRUE(truncated);
+    EXPECT_TRUE(parser.LostHeldBytes());
+    EXPECT_LT(index.size(), 20000u) << "entries past the new end are not made up";
+
+    // The next look at the file sees it changed, and a fresh load reads what it holds now.
+    std::int64_t pos = index.empty() ? 0 : index.back().Offset + index.back().Length;
+    FBLogsMsgs appended;
+    EXPECT_FALSE(parser.ScanAppendedEntries(pos, appended));
+    TFBLogParser again(path);
+    again.ScanEntries(index);
+    EXPECT_EQ(again.ViewRange(0, again.FileSize()), bytes.substr(0, 5000));
+    EXPECT_FALSE(again.LostHeldBytes());
+}
+
+TEST(FileMapTest, AFileRewrittenLongerUnderTheMapIsNotTakenForAnAppend)
+{
+    TempFolder folder;
+    const std::string first = SampleBytes(50);
+    const std::string path = folder.Write("firebird.log", first);
+    TFBLogParser parser(path);
+    std::int64_t pos = 0;
+    FBLogsMsgs index;
+    parser.ScanEntriesFrom(pos, index);
+
+    // Rewritten in place: same file, new bytes, longer than before. The map shows the new bytes,
+    // but what was read is remembered apart from it.
+    std::string rewritten = SampleBytes(80);
+    rewritten[static_cast<std::size_t>(pos) - 3] ^= 0x20;
+    { std::ofstream(path, std::ios::binary | std::ios::in | std::ios::out) << rewritten; }
+    FBLogsMsgs appended;
+    EXPECT_FALSE(parser.ScanAppendedEntries(pos, appended));
+}
