@@ -14,8 +14,9 @@ import shutil
 import subprocess
 import sys
 
-# Libraries the programs link, by the package that holds them; and the one Qt loads at run time.
-REQUIRED_DEPENDS = ["libc6", "libstdc++6", "libqt6core6", "libqt6gui6", "libqt6widgets6", r"libre2-\d+",
+# Patterns of the packages that hold the libraries the programs link, and of the one that holds
+# what Qt loads at run time.
+REQUIRED_DEPENDS = ["libc6", r"libstdc\+\+6", "libqt6core6", "libqt6gui6", "libqt6widgets6", r"libre2-\d+",
                     "qt6-qpa-plugins"]
 ICON_SIZES = [16, 22, 24, 32, 48, 64, 128, 256]
 TREE = ["usr/bin/kslogviewer", "usr/bin/kslog",
