@@ -1,6 +1,5 @@
-# The macOS program: an application bundle with its Info.plist and icon, the catalogue inside it
-# where the program looks (Contents/MacOS/../share/kslogviewer), and on install the Qt
-# frameworks and plugins copied in (macdeployqt, run by the script Qt generates).
+# The macOS program: an application bundle with its Info.plist and icon, and the catalogue inside
+# it where the program looks (Contents/MacOS/../share/kslogviewer).
 set(icon ${CMAKE_CURRENT_LIST_DIR}/macos/kslogviewer.icns)
 # Source file properties belong to the folder of the target that uses them: app/.
 set_source_files_properties(${icon} TARGET_DIRECTORY kslogviewer PROPERTIES MACOSX_PACKAGE_LOCATION Resources)
@@ -17,6 +16,3 @@ set_target_properties(kslogviewer PROPERTIES
   MACOSX_BUNDLE_SHORT_VERSION_STRING ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}
   MACOSX_BUNDLE_COPYRIGHT "${KESTRELON_LEGAL_COPYRIGHT}")
 
-qt_generate_deploy_app_script(TARGET kslogviewer FILENAME_VARIABLE kestrelonDeployScript
-                              NO_UNSUPPORTED_PLATFORM_ERROR)
-install(SCRIPT ${kestrelonDeployScript})

@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Checks what the desktops read of the program with their own tools:
 
-  check_desktop.py SOURCES entry             desktop-file-validate on the desktop entry
-  check_desktop.py SOURCES metainfo VERSION  appstreamcli on the metainfo; its newest release is VERSION
-  check_desktop.py SOURCES mime              the MIME type that GLib gives to log files by name and content
-  check_desktop.py SOURCES plist             the macOS bundle's Info.plist template
+  check_desktop.py SOURCES CHECK VERSION MIME_TYPE_OF, where CHECK is
+    entry     desktop-file-validate on the desktop entry
+    metainfo  appstreamcli on the metainfo; its newest release is the project's VERSION
+    mime      the MIME types that GLib and Qt give to log files by name and content
+    plist     the macOS bundle's Info.plist template
 
-The other checks take the project's VERSION too and ignore it. A tool that is missing is a
-failure, not a skip: the file would go unchecked.
+MIME_TYPE_OF is the test program that asks Qt. Every check takes the same arguments and ignores
+those it does not need. A tool that is missing is a failure, not a skip: the file would go
+unchecked.
 """
 import os
 import plistlib
@@ -82,12 +84,23 @@ def check_metainfo(sources, version):
         fail(f"the metainfo does not say that the program opens {LOG_TYPE}")
 
 
-def content_type(path, environment):
+def glib_types(paths, environment):
     gio = tool("gio", "libglib2.0-bin")
-    code, output = run([gio, "info", "--attributes=standard::content-type", path], env=environment)
-    if code != 0:
-        fail("gio info " + path + ":\n" + output)
-    return output.rsplit("standard::content-type:", 1)[-1].strip()
+    types = []
+    for path in paths:
+        code, output = run([gio, "info", "--attributes=standard::content-type", path], env=environment)
+        if code != 0:
+            fail("gio info " + path + ":\n" + output)
+        types.append(output.rsplit("standard::content-type:", 1)[-1].strip())
+    return types
+
+
+def qt_types(paths, environment, mime_type_of):
+    code, output = run([mime_type_of] + paths, env=environment)
+    lines = output.splitlines()
+    if code != 0 or len(lines) != len(paths):
+        fail("mime_type_of:\n" + output)
+    return [line.rsplit(": ", 1)[-1] for line in lines]
 
 
 def scratch_mime_database(sources, folder):
@@ -103,35 +116,39 @@ def scratch_mime_database(sources, folder):
     return environment
 
 
-# File name -> (content, the type GLib must give it). The header of an entry of a current server.
+# File name -> (content, the type GLib must give it, the type Qt must give it). The header of an
+# entry of a current server, and of an old one that marks no source.
 ENTRY = b"\r\nSRV-DB01 (Server)\tMon Nov  9 08:01:42 2026\r\n\tINET/inet_error: read errno = 10054\r\n\r\n"
 OLD_ENTRY = b"\ndbserver\tMon Nov  9 08:01:42 2026\n\tGuardian starting: /opt/interbase/bin/ibserver\n\n"
 CASES = {
-    "firebird.log": (ENTRY, LOG_TYPE),
-    "interbase.log": (OLD_ENTRY, LOG_TYPE),
-    "FIREBIRD.LOG": (ENTRY, LOG_TYPE),
-    "firebird.log.1": (ENTRY, LOG_TYPE),
-    "copy-from-db1": (ENTRY, LOG_TYPE),
-    "client-copy": (ENTRY.replace(b"(Server)", b"(Client)"), LOG_TYPE),
-    "application.log": (b"2026-11-09 08:01:42 started\n", "text/x-log"),
-    "notes.txt": (ENTRY, "text/plain"),
-    "notes": (b"Nothing of a server here.\nMon Nov 9\n", "text/plain"),
+    "firebird.log": (ENTRY, LOG_TYPE, LOG_TYPE),
+    "interbase.log": (OLD_ENTRY, LOG_TYPE, LOG_TYPE),
+    "FIREBIRD.LOG": (ENTRY, LOG_TYPE, LOG_TYPE),
+    "firebird.log.1": (ENTRY, LOG_TYPE, LOG_TYPE),
+    "copy-from-db1": (ENTRY, LOG_TYPE, LOG_TYPE),
+    "client-copy": (ENTRY.replace(b"(Server)", b"(Client)"), LOG_TYPE, LOG_TYPE),
+    # GLib lets *.log win over any longer glob; Qt takes the longer one.
+    "firebird_2026.log": (ENTRY, "text/x-log", LOG_TYPE),
+    "application.log": (b"2026-11-09 08:01:42 started\n", "text/x-log", "text/x-log"),
+    "notes.txt": (ENTRY, "text/plain", "text/plain"),
+    "notes": (b"Nothing of a server here.\nMon Nov 9\n", "text/plain", "text/plain"),
 }
 
 
-def check_mime(sources):
+def check_mime(sources, mime_type_of):
     with tempfile.TemporaryDirectory() as folder:
         environment = scratch_mime_database(sources, folder)
-        wrong = []
-        for name, (content, expected) in CASES.items():
-            path = os.path.join(folder, name)
-            with open(path, "wb") as file:
+        paths = []
+        for name, (content, _, _) in CASES.items():
+            paths.append(os.path.join(folder, name))
+            with open(paths[-1], "wb") as file:
                 file.write(content)
-            found = content_type(path, environment)
-            if found != expected:
-                wrong.append(f"{name}: {found}, expected {expected}")
+        found = zip(CASES.items(), glib_types(paths, environment), qt_types(paths, environment, mime_type_of))
+        wrong = [f"{name}: GLib {glib}, Qt {qt}; expected GLib {glib_expected}, Qt {qt_expected}"
+                 for (name, (_, glib_expected, qt_expected)), glib, qt in found
+                 if (glib, qt) != (glib_expected, qt_expected)]
         if wrong:
-            fail("GLib types these files wrongly:\n  " + "\n  ".join(wrong))
+            fail("the desktops type these files wrongly:\n  " + "\n  ".join(wrong))
         # Editors that open any text file keep offering themselves through the parent types.
         with open(os.path.join(folder, "data", "mime", "subclasses"), encoding="utf-8") as subclasses:
             if f"{LOG_TYPE} text/x-log\n" not in subclasses.read():
@@ -160,7 +177,7 @@ def main():
     elif check == "metainfo":
         check_metainfo(sources, sys.argv[3])
     elif check == "mime":
-        check_mime(sources)
+        check_mime(sources, sys.argv[4])
     elif check == "plist":
         check_plist(sources)
     else:
