@@ -2,6 +2,7 @@
 // for shipping logs to central stores. Exit status as grep: 0 when something was printed or
 // matched, 1 when nothing matched, 2 on errors.
 
+#include "KsLogArguments.h"
 #include "KsLogCommands.h"
 #include "KsLogOutput.h"
 #include "KsLogSource.h"
@@ -12,6 +13,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -105,8 +107,12 @@ int Run(int argc, char** argv)
     AddRecordOptions(*follow, settings, format);
     follow->add_flag("--from-start", settings.FromStart, "Print what the file holds before following it");
 
+    const std::vector<std::string> arguments = CommandLineArguments(argc, argv);
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments)
+        pointers.push_back(argument.c_str());
     try {
-        app.parse(argc, argv);
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::CallForHelp& help) {
         return app.exit(help);
     } catch (const CLI::CallForVersion& version) {

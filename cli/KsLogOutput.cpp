@@ -7,6 +7,7 @@
 #include <cstring>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #define isatty _isatty
 #define fileno _fileno
@@ -37,6 +38,11 @@ TKsLogOutput::TKsLogOutput(bool flushEachRecord) : FFlushEachRecord(flushEachRec
 #ifdef SIGPIPE
     // A closed pipe shows as EPIPE on the write, which ends the program quietly.
     std::signal(SIGPIPE, SIG_IGN);
+#endif
+#ifdef _WIN32
+    // Records are the log's bytes: in the C runtime's text mode each LF would become CR LF, and
+    // the CR LF of a Windows server's log CR CR LF.
+    _setmode(_fileno(stdout), _O_BINARY);
 #endif
 }
 

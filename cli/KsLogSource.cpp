@@ -9,6 +9,11 @@
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#elif defined(__APPLE__)
+#include <mach-o/dyld.h>
+
+#include <cstdint>
+#include <cstring>
 #endif
 
 namespace {
@@ -19,6 +24,16 @@ std::filesystem::path ProgramFolder()
     wchar_t name[32768];
     const DWORD size = GetModuleFileNameW(nullptr, name, static_cast<DWORD>(std::size(name)));
     return std::filesystem::path(std::wstring(name, size)).parent_path();
+#elif defined(__APPLE__)
+    // macOS has no /proc; the loader knows the path the program was started by.
+    std::uint32_t size = 0;
+    _NSGetExecutablePath(nullptr, &size);
+    std::string name(size, '\0');
+    if (_NSGetExecutablePath(name.data(), &size) != 0)
+        return {};
+    name.resize(std::strlen(name.c_str()));
+    std::error_code error;
+    return std::filesystem::weakly_canonical(name, error).parent_path();
 #else
     std::error_code error;
     return std::filesystem::read_symlink("/proc/self/exe", error).parent_path();

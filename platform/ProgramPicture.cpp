@@ -6,7 +6,6 @@
 
 namespace {
 
-// Drawn on a 120 x 120 grid and scaled to the size asked for.
 void DrawLogSheet(QPainter& p)
 {
     p.setPen(QPen(QColor(0x5a, 0x63, 0x70), 2));
@@ -55,15 +54,20 @@ void DrawDatabase(QPainter& p)
 
 }  // namespace
 
+void PaintProgramPicture(QPainter& painter)
+{
+    DrawLogSheet(painter);
+    DrawDatabase(painter);
+}
+
 QImage ProgramPicture(int size)
 {
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / 120.0, size / 120.0);
-    DrawLogSheet(painter);
-    DrawDatabase(painter);
+    painter.scale(size / double(kProgramPictureGrid), size / double(kProgramPictureGrid));
+    PaintProgramPicture(painter);
     return image;
 }
 

@@ -5,5 +5,13 @@
 #include <QIcon>
 #include <QImage>
 
+class QPainter;
+
+// The picture is drawn on a square grid of this many units a side.
+constexpr int kProgramPictureGrid = 120;
+
+// Paints the picture onto the grid's square at the painter's origin, in its units: the raster
+// sizes scale the painter, the scalable icon paints it as it is.
+void PaintProgramPicture(QPainter& painter);
 QImage ProgramPicture(int size);
 QIcon ProgramIcon();

@@ -3,6 +3,7 @@
 //   fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows]
 //                  [--host NAME] [--entries N | --size BYTES[K|M|G]] [--start YYYY-MM-DD]
 //                  [--gap SECONDS] [--seed N] [--clean] -o FILE
+//   fblog-generate --help
 
 #include "FBLogSampleGenerator.h"
 
@@ -13,11 +14,36 @@
 
 namespace {
 
+// The defaults are those of the options the generator starts from.
+void PrintUsage(std::ostream& out)
+{
+    const SampleLogOptions defaults;
+    char start[16];
+    std::snprintf(start, sizeof start, "%04d-%02d-%02d", defaults.Start.Year, defaults.Start.Month,
+                  defaults.Start.Day);
+    out << "usage: fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows]\n"
+           "                      [--host NAME] [--entries N | --size BYTES[K|M|G]]\n"
+           "                      [--start YYYY-MM-DD] [--gap SECONDS] [--seed N] [--clean] -o FILE\n"
+           "       fblog-generate --help\n"
+           "\n"
+           "Writes a realistic Firebird or InterBase server log to FILE.\n"
+           "\n"
+           "  --version V     the server that writes it (default 3.0)\n"
+           "  --platform P    linux (LF line ends, the default) or windows (CR LF, host SRV-DB01)\n"
+        << "  --host NAME     the host name in the entries' headers (default " << defaults.Host << ")\n"
+        << "  --entries N     write N entries (default " << defaults.Entries << ")\n"
+        << "  --size BYTES    write entries until the log has this size instead\n"
+        << "  --start DATE    the day of the first entry (default " << start << ")\n"
+        << "  --gap SECONDS   the mean time between two entries (default " << defaults.MeanSecondsBetween << ")\n"
+        << "  --seed N        another seed gives other entries (default " << defaults.Seed << ")\n"
+        << "  --clean         no pieces without a readable header\n"
+           "  -o FILE         the log to write\n"
+           "  -h, --help      print this and end\n";
+}
+
 int Usage()
 {
-    std::cerr << "usage: fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows]\n"
-                 "                      [--host NAME] [--entries N | --size BYTES[K|M|G]]\n"
-                 "                      [--start YYYY-MM-DD] [--gap SECONDS] [--seed N] [--clean] -o FILE\n";
+    PrintUsage(std::cerr);
     return 2;
 }
 
@@ -53,6 +79,10 @@ int main(int argc, char** argv)
     bool hostGiven = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            PrintUsage(std::cout);
+            return 0;
+        }
         const bool hasValue = i + 1 < argc;
         const std::string value = hasValue ? argv[i + 1] : "";
         bool ok = hasValue;

@@ -14,8 +14,11 @@ set(expected
   ${CMAKE_INSTALL_MANDIR}/man1/kslog.1
   ${CMAKE_INSTALL_MANDIR}/man1/kslogviewer.1
   ${CMAKE_INSTALL_DATADIR}/kslogviewer/fblvlog.descr
-  ${CMAKE_INSTALL_DATADIR}/applications/kslogviewer.desktop)
-foreach(size 16 24 32 48 64 128 256)
+  ${CMAKE_INSTALL_DATADIR}/applications/kslogviewer.desktop
+  ${CMAKE_INSTALL_DATADIR}/mime/packages/kslogviewer.xml
+  ${CMAKE_INSTALL_DATADIR}/metainfo/com.kestrelon.kslogviewer.metainfo.xml
+  ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps/kslogviewer.svg)
+foreach(size 16 22 24 32 48 64 128 256)
   list(APPEND expected ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps/kslogviewer.png)
 endforeach()
 foreach(path IN LISTS expected)
@@ -31,8 +34,9 @@ if(NOT fromProgram STREQUAL "../share/kslogviewer/fblvlog.descr")
 endif()
 
 file(READ ${PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/kslogviewer.desktop desktop)
-# Each line as it begins; the MIME types make "Open with" offer the program for .log files.
-foreach(line "Type=Application\n" "Exec=kslogviewer %f\n" "Icon=kslogviewer\n" "MimeType=text/x-log")
+# Each line as it begins; the MIME types make "Open with" offer the program for the servers' logs
+# (the type the installed MIME package gives them) and for other .log files, not for all text.
+foreach(line "Type=Application\n" "Exec=kslogviewer %f\n" "Icon=kslogviewer\n" "MimeType=text/x-firebird-log;text/x-log;\n")
   string(FIND "${desktop}" "\n${line}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "kslogviewer.desktop lacks the line: ${line}")
