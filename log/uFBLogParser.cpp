@@ -13,6 +13,7 @@
 namespace {
 
 constexpr std::int64_t kProgressIntervalMs = 500;
+constexpr std::size_t kEntriesPerProgressCheck = 1024;
 
 // Hands the progress caption to the sink when more than 500 ms have passed since the last
 // report (or since the scan began). Without a sink the clock is not even read.
@@ -43,6 +44,25 @@ private:
 };
 
 }  // namespace
+
+std::size_t TFBLogParser::EstimatedEntries(std::string_view data, std::int64_t from) const
+{
+    constexpr std::int64_t kSampled = 4 << 20;
+    const std::int64_t size = static_cast<std::int64_t>(data.size()) - from;
+    const std::int64_t sampleEnd = from + std::min(size, kSampled);
+    std::int64_t count = 0;
+    std::int64_t cur = from;
+    for (std::int64_t start; cur < sampleEnd && (start = FindEntryStartIn(data, cur, FLineFeedOnly)) >= 0; ++count) {
+        cur = FindEntryEndIn(data, start, FLineFeedOnly);
+        if (cur < 0)
+            break;
+    }
+    if (cur < 0 || cur >= from + size || cur <= from)
+        return static_cast<std::size_t>(count);
+    // A fifth more than the sample's rate promises, for logs whose entries vary in length.
+    const long double perByte = static_cast<long double>(count) / static_cast<long double>(cur - from);
+    return static_cast<std::size_t>(perByte * static_cast<long double>(size) * 1.2L) + 1;
+}
 
 std::size_t WithRoomToGrow(std::size_t count) noexcept
 {
@@ -209,17 +229,11 @@ void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogs
     const std::int64_t base = segment.Start;
     const std::int64_t from = pos - base;
 
-    // Counting first lets the index be allocated once: growing it while appending would briefly
-    // hold two copies of an index of millions of entries. The room left for what the server
-    // appends later is only address space until entries fill it.
-    std::size_t count = 0;
-    for (std::int64_t cur = from, start; (start = FindEntryStartIn(data, cur, FLineFeedOnly)) >= 0;) {
-        cur = FindEntryEndIn(data, start, FLineFeedOnly);
-        if (cur < 0)
-            break;
-        ++count;
-    }
-    msgs.reserve(WithRoomToGrow(count));
+    // The index is allocated once, for the entries that the first few megabytes promise: growing
+    // it while appending would briefly hold two copies of an index of millions of entries. Room
+    // beyond what entries fill is only address space; a log whose entries get much shorter later
+    // on still grows it.
+    msgs.reserve(WithRoomToGrow(EstimatedEntries(data, from)));
 
     TFBLogDescriptor grammar("");
     std::int64_t cur = from;
@@ -232,8 +246,12 @@ void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogs
         pos = base + end;
         const std::string_view text = data.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
         msgs.push_back(FBLogMsg{base + start, end - start, grammar.TryExtractDateTime(text)});
-        progress.RecordAppended(pos, FFileSize);
+        // The clock is read once per block of entries, not for each, and after the last one.
+        if (msgs.size() % kEntriesPerProgressCheck == 0)
+            progress.RecordAppended(pos, FFileSize);
     }
+    if (msgs.size() % kEntriesPerProgressCheck != 0)
+        progress.RecordAppended(pos, FFileSize);
 }
 
 bool TFBLogParser::LostHeldBytes() const noexcept

@@ -112,6 +112,8 @@ private:
     bool StillHolds(TFBLogFileReader& file, std::int64_t pos) const;
     void CutEntries(const TSegment& segment, std::int64_t& pos, FBLogsMsgs& msgs);
     void RememberTail(std::int64_t pos);
+    // About how many entries the bytes from `from` hold, from a count over their first megabytes.
+    std::size_t EstimatedEntries(std::string_view data, std::int64_t from) const;
 
     bool FLineFeedOnly = false;
     bool FInMemory = false;  // the bytes came from LoadBytes, not from the file
