@@ -7,6 +7,7 @@
 // message, text, and description when asked for.
 
 #include "FBLogClassifier.h"
+#include "FBLogEncoding.h"
 #include "uFBLogDescriptor.h"
 #include "uFBLogParser.h"
 
@@ -31,7 +32,10 @@ std::string CsvField(std::string_view text);
 
 class TFBLogRecordWriter {
 public:
-    TFBLogRecordWriter(TFBLogRecordFormat format, const TFBLogDescriptor& catalogue, bool explain);
+    // CSV and JSON lines decode the entries' texts with the decoder; the text format writes them
+    // as the log holds them.
+    TFBLogRecordWriter(TFBLogRecordFormat format, const TFBLogDescriptor& catalogue, bool explain,
+                       TFBLogDecoder decoder = TFBLogDecoder());
 
     // What goes before the first record: the CSV header row; nothing for the other formats.
     std::string Header() const;
@@ -48,4 +52,5 @@ private:
     TFBLogRecordFormat FFormat;
     const TFBLogDescriptor& FCatalogue;
     bool FExplain;
+    TFBLogDecoder FDecoder;
 };

@@ -3,7 +3,7 @@
 # Runs apt-get as root, or through sudo for other users.
 set -euo pipefail
 
-packages=(g++ make cmake pkg-config libgtest-dev qt6-base-dev libre2-dev libcli11-dev python3 groff-base clang libclang-rt-14-dev)
+packages=(g++ make cmake pkg-config libgtest-dev qt6-base-dev libre2-dev libicu-dev libcli11-dev python3 groff-base clang libclang-rt-14-dev)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -1,6 +1,6 @@
 // Writes a realistic Firebird or InterBase server log of any size.
 //
-//   fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows]
+//   fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows] [--language en|ru|cs]
 //                  [--host NAME] [--entries N | --size BYTES[K|M|G]] [--start YYYY-MM-DD]
 //                  [--gap SECONDS] [--seed N] [--clean] -o FILE
 
@@ -15,7 +15,7 @@ namespace {
 
 int Usage()
 {
-    std::cerr << "usage: fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows]\n"
+    std::cerr << "usage: fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows] [--language en|ru|cs]\n"
                  "                      [--host NAME] [--entries N | --size BYTES[K|M|G]]\n"
                  "                      [--start YYYY-MM-DD] [--gap SECONDS] [--seed N] [--clean] -o FILE\n";
     return 2;
@@ -64,7 +64,9 @@ int main(int argc, char** argv)
         else if (arg == "--platform" && hasValue) {
             ok = value == "linux" || value == "windows";
             options.Platform = value == "windows" ? FBServerPlatform::Windows : FBServerPlatform::Linux;
-        } else if (arg == "--host" && hasValue) {
+        } else if (arg == "--language" && hasValue)
+            ok = ParseServerLanguage(value, options.Language);
+        else if (arg == "--host" && hasValue) {
             options.Host = value;
             hostGiven = true;
         } else if (arg == "--entries" && hasValue)
