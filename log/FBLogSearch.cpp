@@ -242,7 +242,7 @@ TFBLogSearch::TFBLogSearch(std::string_view query, TFBLogSearchOptions options)
 }
 
 TFBLogSearch::TFBLogSearch(const std::vector<TFBLogSearchTerm>& terms, TFBLogSearchOptions options)
-    : FDecoder(options.LogEncoding)
+    : FTerms(terms), FOptions(options), FDecoder(options.LogEncoding)
 {
     for (const TFBLogSearchTerm& term : terms) {
         std::unique_ptr<TTermMatcher> matcher;
@@ -265,6 +265,13 @@ TFBLogSearch::TFBLogSearch(const std::vector<TFBLogSearchTerm>& terms, TFBLogSea
 }
 
 TFBLogSearch::~TFBLogSearch() = default;
+
+std::unique_ptr<TFBLogSearch> TFBLogSearch::ForEncoding(TFBLogEncoding encoding) const
+{
+    TFBLogSearchOptions options = FOptions;
+    options.LogEncoding = encoding;
+    return std::make_unique<TFBLogSearch>(FTerms, options);
+}
 
 bool TFBLogSearch::Empty() const noexcept
 {

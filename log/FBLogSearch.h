@@ -49,6 +49,9 @@ public:
     TFBLogSearch(const TFBLogSearch&) = delete;
     TFBLogSearch& operator=(const TFBLogSearch&) = delete;
 
+    // The same terms and options, looking in a log of another encoding.
+    std::unique_ptr<TFBLogSearch> ForEncoding(TFBLogEncoding encoding) const;
+
     // False when a regular expression does not compile; ErrorText then says why.
     bool Valid() const noexcept { return FErrorText.empty(); }
     const std::string& ErrorText() const noexcept { return FErrorText; }
@@ -78,6 +81,8 @@ private:
 
     bool ReadsRawBytes(const TTermMatcher& term) const noexcept;
 
+    std::vector<TFBLogSearchTerm> FTerms;
+    TFBLogSearchOptions FOptions;
     TFBLogDecoder FDecoder;
     std::vector<std::unique_ptr<TTermMatcher>> FIncluded;
     std::vector<std::unique_ptr<TTermMatcher>> FExcluded;

@@ -10,6 +10,7 @@
 #include "FBLogSearch.h"
 #include "FBLogTimeline.h"
 #include "LayoutStore.h"
+#include "LogEncodingChoices.h"
 #include "uFBLogDescriptor.h"
 #include "uFBLogParser.h"
 
@@ -149,6 +150,11 @@ public:
     void TimelineBarsChosen(double start, double end);
     void TimelineBack();
 
+    // The text encoding of the log: what every view decodes its bytes with. The Encoding menu
+    // chooses one for the log, or nothing for the automatic choice again.
+    const TFBLogDecoder& Decoder() const { return FDecoder; }
+    void SetLogEncoding(std::optional<TFBLogEncoding> encoding);
+
     // Writes the list's rows, in list order, as text, CSV or JSON lines.
     void acExportVisibleExecute();
     void ExportVisibleEntries(const QString& fileName, TFBLogRecordFormat format);
@@ -170,10 +176,16 @@ private:
     // Both return the reason when the file could not be saved (the one saved before stays).
     std::optional<QString> SaveState();
     void LoadFindingState(const TStateStore& store);
+    void LoadEncodingState(const TStateStore& store);
+    void SaveEncodingState(TStateStore& store) const;
 
     void SetupMenus();
     void SetupLiveLog();
     void SetupTimeline();
+    void SetupEncoding();
+    void UseEncodingOfLog();
+    void ApplyEncoding(TFBLogEncoding encoding);
+    void ShowEncoding();
     void RefreshTimeline(double start, double end);
     void ShowDateRange(int choice, QDate from, QDate to);
     void StartWatchingLogFile();
@@ -279,6 +291,11 @@ private:
     bool FMovingToNewest = false;
     std::optional<TFBLogSeverity> FNotifyAtLeast = TFBLogSeverity::Critical;
     int FListSortColumn = -1;  // the column the list's rows are ordered by; -1: log order
+
+    TLogEncodingChoices FEncodingChoices;
+    TFBLogDecoder FDecoder;
+    QMenu* mnEncoding = nullptr;
+    QLabel* laEncoding = nullptr;
 
     TTimelineChart* FTimelineChart = nullptr;
     QDockWidget* dwTimeline = nullptr;

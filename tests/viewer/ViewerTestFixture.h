@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QSettings>
@@ -23,6 +24,17 @@
 #include <gtest/gtest.h>
 
 #include <vector>
+
+// Waits, letting events run, until the condition holds or five seconds have passed.
+template <typename Condition>
+bool WaitUntil(Condition&& condition)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return condition();
+}
 
 class ViewerTest : public ::testing::Test {
 protected:
