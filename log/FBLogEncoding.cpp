@@ -304,7 +304,13 @@ TFBLogEncoding GuessEncoding(std::string_view bytes, TFBLogEncoding legacy)
 struct TFBLogDecoder::TSingleByteTable {
     std::array<std::array<char, 4>, 256> Bytes{};
     std::array<unsigned char, 256> Lengths{};
+    bool AsciiIsAscii = true;  // every ASCII byte stands for itself
 };
+
+bool TFBLogDecoder::KeepsAscii() const noexcept
+{
+    return IsUtf8() || (FSingleByte != nullptr && FSingleByte->AsciiIsAscii);
+}
 
 TFBLogDecoder::TFBLogDecoder(TFBLogEncoding encoding) : FEncoding(encoding)
 {
@@ -321,6 +327,9 @@ TFBLogDecoder::TFBLogDecoder(TFBLogEncoding encoding) : FEncoding(encoding)
         AppendCodePoint(utf8, CharacterOfByte(converter.get(), static_cast<unsigned char>(byte)));
         std::copy(utf8.begin(), utf8.end(), table->Bytes[byte].begin());
         table->Lengths[byte] = static_cast<unsigned char>(utf8.size());
+        // IBM866 swaps a few control characters, as IBM's code pages do.
+        if (byte < 0x80 && (utf8.size() != 1 || utf8[0] != static_cast<char>(byte)))
+            table->AsciiIsAscii = false;
     }
     FSingleByte = std::move(table);
 }
@@ -342,13 +351,21 @@ void TFBLogDecoder::AppendUtf8(std::string& out, std::string_view bytes) const
         AppendMultiByte(out, bytes);
         return;
     }
-    out.reserve(out.size() + bytes.size() * 2);
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80 && FSingleByte->Lengths[byte] == 1)
-            out.push_back(c);
-        else
+    out.reserve(out.size() + bytes.size() + bytes.size() / 4);
+    if (!FSingleByte->AsciiIsAscii) {
+        for (const char c : bytes)
+            out.append(FSingleByte->Bytes[static_cast<unsigned char>(c)].data(),
+                       FSingleByte->Lengths[static_cast<unsigned char>(c)]);
+        return;
+    }
+    // Runs of ASCII are copied as they are.
+    for (std::size_t at = 0; at < bytes.size();) {
+        const std::size_t ascii = SkipAscii(bytes, at);
+        out.append(bytes.data() + at, ascii - at);
+        for (at = ascii; at < bytes.size() && static_cast<unsigned char>(bytes[at]) >= 0x80; ++at) {
+            const auto byte = static_cast<unsigned char>(bytes[at]);
             out.append(FSingleByte->Bytes[byte].data(), FSingleByte->Lengths[byte]);
+        }
     }
 }
 

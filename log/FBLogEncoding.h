@@ -102,9 +102,9 @@ public:
     TFBLogEncoding Encoding() const noexcept { return FEncoding; }
     bool IsUtf8() const noexcept { return FEncoding == TFBLogEncoding::Utf8; }
     // True when an ASCII byte always stands for its ASCII character and never for part of
-    // another: UTF-8 and the single-byte encodings. The East Asian encodings use ASCII bytes as
-    // second bytes of their characters.
-    bool KeepsAscii() const noexcept { return IsUtf8() || FSingleByte != nullptr; }
+    // another: UTF-8 and the single-byte encodings but IBM866, which swaps a few control
+    // characters. The East Asian encodings use ASCII bytes as second bytes of their characters.
+    bool KeepsAscii() const noexcept;
 
     std::string ToUtf8(std::string_view bytes) const;
     void AppendUtf8(std::string& out, std::string_view bytes) const;

@@ -98,12 +98,14 @@ TEST(EncodingTest, BytesThatMeanNothingBecomeReplacementCharacters)
     EXPECT_EQ(TFBLogDecoder(E::Windows1252).ToUtf8(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 
-TEST(EncodingTest, OnlyTheEastAsianEncodingsUseAsciiBytesInsideCharacters)
+TEST(EncodingTest, AsciiBytesStandForThemselvesButInEastAsianEncodingsAndIbm866)
 {
     for (const TFBLogEncodingInfo& info : OfferedEncodings()) {
         const bool eastAsian = info.Encoding == E::ShiftJis || info.Encoding == E::Gbk || info.Encoding == E::Big5;
-        EXPECT_EQ(TFBLogDecoder(info.Encoding).KeepsAscii(), !eastAsian) << info.Name;
+        EXPECT_EQ(TFBLogDecoder(info.Encoding).KeepsAscii(), !eastAsian && info.Encoding != E::Cp866) << info.Name;
     }
+    // IBM's control characters: what a log holds of them still decodes as ICU's table says.
+    EXPECT_EQ(TFBLogDecoder(E::Cp866).ToUtf8("a\x7f\x8c"), "a\u001aМ");
 }
 
 TEST(EncodingGuessTest, ChoosesUtf8ForUtf8AndTheLegacyEncodingForTheRest)
