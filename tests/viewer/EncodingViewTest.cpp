@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QCheckBox>
 #include <QTableView>
 
@@ -150,17 +149,9 @@ TEST_F(EncodingViewTest, CopiesAndExportsKeepTheLogsBytesAndWriteUtf8Records)
 
     for (const auto& [format, name] : {std::pair{TFBLogRecordFormat::JsonLines, "jsonl"},
                                        {TFBLogRecordFormat::Csv, "csv"}, {TFBLogRecordFormat::Text, "text"}}) {
-        const QString exported = QString::fromStdString(FFolder.PathOf(std::string("export.") + name));
-        window.ExportVisibleEntries(exported, format);
-        QFile file(exported);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        const QByteArray written = file.readAll();
-        QProcess kslog;
-        kslog.start(QStringLiteral(KSLOG_PATH), {QStringLiteral("list"), path, QStringLiteral("--format"),
-                                                  QString::fromLatin1(name), QStringLiteral("--encoding"),
-                                                  QStringLiteral("windows-1250")});
-        ASSERT_TRUE(kslog.waitForFinished(30000));
-        EXPECT_TRUE(written == kslog.readAllStandardOutput()) << name << ": the window and kslog write the same";
+        const auto [written, printed] = ExportAndList(window, path, format, name,
+                                                      {QStringLiteral("--encoding"), QStringLiteral("windows-1250")});
+        EXPECT_TRUE(written == printed) << name << ": the window and kslog write the same";
         if (format == TFBLogRecordFormat::Text)
             EXPECT_TRUE(written.contains("Syst\xe9m nem\xf9\x9e\x65")) << "the log's own bytes";
         else
