@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
@@ -252,10 +251,8 @@ std::size_t SkipAscii(std::string_view bytes, std::size_t at) noexcept
 
 void TFBLogEncodingGuess::Take(std::string_view bytes)
 {
-    if (!FStarted && !bytes.empty()) {
-        FStarted = true;
-        FByteOrderMark = bytes.starts_with(kByteOrderMark);
-    }
+    if (FHead.size() < kByteOrderMark.size())
+        FHead.append(bytes.substr(0, kByteOrderMark.size() - FHead.size()));
     if (FPending.empty()) {
         TakeSequences(bytes);
         return;
@@ -290,7 +287,7 @@ TFBLogEncoding TFBLogEncodingGuess::Choice(TFBLogEncoding legacy) const noexcept
 {
     // A sequence cut short by the end of the log counts as invalid.
     const std::uint64_t invalid = FInvalid + (FPending.empty() ? 0 : 1);
-    return FByteOrderMark || invalid == 0 || FValid > invalid ? E::Utf8 : legacy;
+    return FHead == kByteOrderMark || invalid == 0 || FValid > invalid ? E::Utf8 : legacy;
 }
 
 TFBLogEncoding GuessEncoding(std::string_view bytes, TFBLogEncoding legacy)

@@ -86,8 +86,7 @@ private:
     std::string FPending;  // the beginning of a sequence that the bytes taken last cut short
     std::uint64_t FValid = 0;
     std::uint64_t FInvalid = 0;
-    bool FStarted = false;
-    bool FByteOrderMark = false;
+    std::string FHead;  // the first bytes, where a byte order mark stands
 };
 
 // The automatic choice for a whole text: UTF-8 or the legacy encoding given, as the guess weighs it.

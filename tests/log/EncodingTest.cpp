@@ -125,26 +125,28 @@ TEST(EncodingGuessTest, ChoosesUtf8ForUtf8AndTheLegacyEncodingForTheRest)
 
 TEST(EncodingGuessTest, WeighsBytesTakenInPiecesAsTheWholeWouldBe)
 {
+    const E legacy = E::Windows1251;
+    const auto inTwoPieces = [](std::string_view text, std::size_t cut) {
+        TFBLogEncodingGuess pieces;
+        pieces.Take(text.substr(0, cut));
+        pieces.Take(text.substr(cut));
+        return pieces;
+    };
     // Every cut, through characters of two, three and four bytes and through invalid ones.
     const std::string text = "a\xc3\xa9 \xe2\x82\xac \xf0\x9f\x98\x80 \xe9\xff\xc3 b \xe2\x82 \xcd\xe5";
-    for (const E legacy : {E::Windows1251}) {
-        TFBLogEncodingGuess whole;
-        whole.Take(text);
-        for (std::size_t cut = 0; cut <= text.size(); ++cut) {
-            TFBLogEncodingGuess pieces;
-            pieces.Take(std::string_view(text).substr(0, cut));
-            pieces.Take(std::string_view(text).substr(cut));
-            EXPECT_EQ(pieces.Choice(legacy), whole.Choice(legacy)) << "cut at " << cut;
+    for (std::size_t cut = 0; cut <= text.size(); ++cut)
+        EXPECT_EQ(inTwoPieces(text, cut).Choice(legacy), GuessEncoding(text, legacy)) << "cut at " << cut;
+    for (const std::string good : {"\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80"})
+        for (std::size_t cut = 1; cut < good.size(); ++cut) {
+            TFBLogEncodingGuess first;
+            first.Take(good.substr(0, cut));
+            EXPECT_TRUE(first.SawNonAscii());
+            EXPECT_EQ(inTwoPieces(good, cut).Choice(legacy), E::Utf8) << good.size() << "-byte character cut at " << cut;
         }
-        for (const std::string& good : {std::string("\xc3\xa9"), std::string("\xe2\x82\xac"), std::string("\xf0\x9f\x98\x80")})
-            for (std::size_t cut = 1; cut < good.size(); ++cut) {
-                TFBLogEncodingGuess pieces;
-                pieces.Take(good.substr(0, cut));
-                EXPECT_TRUE(pieces.SawNonAscii());
-                pieces.Take(good.substr(cut));
-                EXPECT_EQ(pieces.Choice(legacy), E::Utf8) << good.size() << "-byte character cut at " << cut;
-            }
-    }
+    // A byte order mark counts in pieces too.
+    const std::string marked = "\xef\xbb\xbf\xcd\xe5 \xf3\xe4\xe0";
+    for (std::size_t cut = 0; cut <= 3; ++cut)
+        EXPECT_EQ(inTwoPieces(marked, cut).Choice(legacy), E::Utf8) << "byte order mark cut at " << cut;
 }
 
 // Logs as Russian and Czech servers write them, on Windows in their code page and on Linux in
