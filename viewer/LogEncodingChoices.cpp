@@ -56,6 +56,8 @@ QString TLogEncodingChoices::LegacyName() const
 
 std::optional<TFBLogEncoding> TLogEncodingChoices::ChosenFor(const QString& path) const
 {
+    if (path.isEmpty())
+        return std::nullopt;
     const QString key = LogKey(path);
     const auto found = std::find_if(FPerLog.begin(), FPerLog.end(), [&](const auto& choice) { return choice.first == key; });
     return found != FPerLog.end() ? std::optional(found->second) : std::nullopt;
@@ -63,6 +65,10 @@ std::optional<TFBLogEncoding> TLogEncodingChoices::ChosenFor(const QString& path
 
 void TLogEncodingChoices::Choose(const QString& path, std::optional<TFBLogEncoding> encoding)
 {
+    if (encoding && *encoding != TFBLogEncoding::Utf8)
+        FLegacy = *encoding;
+    if (path.isEmpty())
+        return;  // no log open: the choice serves the next ones
     const QString key = LogKey(path);
     std::erase_if(FPerLog, [&](const auto& choice) { return choice.first == key; });
     if (!encoding)
@@ -70,8 +76,6 @@ void TLogEncodingChoices::Choose(const QString& path, std::optional<TFBLogEncodi
     FPerLog.insert(FPerLog.begin(), {key, *encoding});
     if (FPerLog.size() > kRemembered)
         FPerLog.pop_back();
-    if (*encoding != TFBLogEncoding::Utf8)
-        FLegacy = *encoding;
 }
 
 TFBLogEncoding TLogEncodingChoices::EncodingOf(const QString& path, std::string_view bytes) const

@@ -150,9 +150,8 @@ public:
     void TimelineBarsChosen(double start, double end);
     void TimelineBack();
 
-    // The text encoding of the log: what every view decodes its bytes with. The Encoding menu
+    // The text encoding of the log, what every view decodes its bytes with: the Encoding menu
     // chooses one for the log, or nothing for the automatic choice again.
-    const TFBLogDecoder& Decoder() const { return FDecoder; }
     void SetLogEncoding(std::optional<TFBLogEncoding> encoding);
 
     // Writes the list's rows, in list order, as text, CSV or JSON lines.

@@ -204,3 +204,29 @@ TEST_F(EncodingViewTest, StrayBytesInAUtf8LogShowAsReplacementCharacters)
     Choice(window, "miEncodingWindows1251")->trigger();
     EXPECT_TRUE(ShownText(window).contains(QStringLiteral("/data/СКЛАД.fdb"))) << "the pane redraws at once";
 }
+
+TEST(LogEncodingChoicesTest, KeepsTheLatestLogsAndDropsWhatItCannotRead)
+{
+    TLogEncodingChoices choices(TFBLogEncoding::Windows1250);
+    choices.Restore({QStringLiteral("/logs/a.log\twindows-1251"), QStringLiteral("no tab here"),
+                     QStringLiteral("/logs/b.log\tebcdic"), QStringLiteral("/logs/c.log\tUTF-8")},
+                    QStringLiteral("UTF-8"));
+    EXPECT_EQ(choices.PerLog(), QStringList({QStringLiteral("/logs/a.log\twindows-1251"), QStringLiteral("/logs/c.log\tUTF-8")}));
+    EXPECT_EQ(choices.Legacy(), TFBLogEncoding::Windows1250) << "UTF-8 is no legacy encoding: the system's stays";
+    EXPECT_EQ(choices.LegacyName(), QString());
+    EXPECT_EQ(choices.ChosenFor(QStringLiteral("/logs/../logs/a.log")), TFBLogEncoding::Windows1251);
+
+    choices.Choose(QString(), TFBLogEncoding::Koi8R);
+    EXPECT_EQ(choices.LegacyName(), QStringLiteral("KOI8-R")) << "chosen with no log open";
+    EXPECT_EQ(choices.PerLog().size(), 2);
+    for (int i = 0; i < 150; ++i)
+        choices.Choose(QStringLiteral("/logs/%1.log").arg(i), TFBLogEncoding::Utf8);
+    const QStringList kept = choices.PerLog();
+    ASSERT_EQ(kept.size(), static_cast<qsizetype>(TLogEncodingChoices::kRemembered));
+    EXPECT_EQ(kept.front(), QStringLiteral("/logs/149.log\tUTF-8"));
+    EXPECT_EQ(choices.ChosenFor(QStringLiteral("/logs/a.log")), std::nullopt) << "the oldest choices give way";
+    EXPECT_EQ(choices.LegacyName(), QStringLiteral("KOI8-R")) << "UTF-8 leaves the legacy encoding as it was";
+    choices.Choose(QStringLiteral("/logs/149.log"), std::nullopt);
+    EXPECT_EQ(choices.ChosenFor(QStringLiteral("/logs/149.log")), std::nullopt);
+    EXPECT_EQ(choices.EncodingOf(QStringLiteral("/logs/149.log"), "\xcd\xe5"), TFBLogEncoding::Koi8R);
+}
