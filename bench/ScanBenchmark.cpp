@@ -310,12 +310,50 @@ void Measure(const char* self, const std::string& label, const std::string& path
     MeasureEngine(path, scan, catalogue);
 }
 
+// A log of a Russian Windows server: its operating system's messages in windows-1251. Searches in
+// it decode what ASCII alone cannot find; ASCII terms look through its bytes as in any log.
+void MeasureLegacyLog(const std::string& path)
+{
+    TFBLogParser parser(path);
+    FBLogsMsgs msgs;
+    parser.ScanEntries(msgs);
+    const std::string_view bytes = parser.ViewRange(0, parser.FileSize());
+    const double mb = static_cast<double>(bytes.size()) / 1e6;
+    std::printf("CR LF log of a Russian server (Firebird 3.0, Windows, windows-1251): %.1f MB, %zu entries\n", mb,
+                msgs.size());
+    TFBLogEncoding chosen = TFBLogEncoding::Utf8;
+    const double guess = BestOf([&] { chosen = GuessEncoding(bytes, TFBLogEncoding::Windows1251); });
+    std::printf("  automatic choice (whole log, 1 thread): %7.1f ms  %8.1f MB/s  -> %s\n", guess * 1e3, mb / guess,
+                std::string(EncodingName(chosen)).c_str());
+    const TFBLogDecoder decoder(TFBLogEncoding::Windows1251);
+    std::size_t decoded = 0;
+    const double decode = BestOf([&] { decoded = decoder.ToUtf8(bytes).size(); });
+    std::printf("  decoding to UTF-8 (1 thread):           %7.1f ms  %8.1f MB/s  (%zu bytes of UTF-8)\n", decode * 1e3,
+                mb / decode, decoded);
+    std::printf("  search in windows-1251 (MatchEntries) against the floor (case-insensitive memchr pass, 1 thread):\n");
+    constexpr auto kCp1251 = TFBLogEncoding::Windows1251;
+    constexpr const char* kDecodedTarget = "none: each entry decoded first";
+    const std::vector<SearchCase> queries = {
+        {"\"10054\"", "10054", {.LogEncoding = kCp1251}, {"10054"}, "at most 2.0, as in UTF-8"},
+        {"\"inet_error -10054\"", "inet_error -10054", {.LogEncoding = kCp1251}, {"inet_error", "10054"},
+         "at most 2.0, as in UTF-8"},
+        {"Cyrillic \"занят\"", "занят", {.LogEncoding = kCp1251}, {"\xe7\xe0\xed\xff\xf2"}, kDecodedTarget},
+        {"Cyrillic, match case", "занят", {.MatchCase = true, .LogEncoding = kCp1251}, {"\xe7\xe0\xed\xff\xf2"},
+         kDecodedTarget},
+        {"regex \"errno = 1005[34]\"", "errno = 1005[34]", {.RegularExpression = true, .LogEncoding = kCp1251},
+         {"errno = 1005"}, kDecodedTarget},
+    };
+    for (const SearchCase& query : queries)
+        MeasureSearch(parser, msgs, query);
+}
+
 std::string WriteLog(const std::filesystem::path& folder, const std::string& name, FBServerVersion version,
-                     FBServerPlatform platform, std::int64_t bytes)
+                     FBServerPlatform platform, std::int64_t bytes, FBServerLanguage language = FBServerLanguage::English)
 {
     SampleLogOptions options;
     options.Version = version;
     options.Platform = platform;
+    options.Language = language;
     options.Host = platform == FBServerPlatform::Windows ? "SRV-DB01" : "dbserver";
     options.TargetBytes = bytes;
     options.MeanSecondsBetween = 5;
@@ -359,5 +397,9 @@ int main(int argc, char** argv)
     Measure(argv[0], "CR LF log (Firebird 2.5, Windows)", crlf, catalogue);
     std::filesystem::remove(lf);
     std::filesystem::remove(crlf);
+    const std::string russian = WriteLog(folder, "firebird-1251.log", FBServerVersion::Firebird30,
+                                         FBServerPlatform::Windows, mib << 20, FBServerLanguage::Russian);
+    MeasureLegacyLog(russian);
+    std::filesystem::remove(russian);
     return 0;
 }

@@ -2,9 +2,11 @@
 // The commands of kslog: summary, list and follow, over the log engine. Each returns the exit
 // status: 0 when something was printed or matched, 1 when nothing matched; errors are thrown.
 
+#include "FBLogEncoding.h"
 #include "FBLogEntryFilter.h"
 #include "FBLogRecords.h"
 
+#include <optional>
 #include <string>
 
 struct TKsLogSettings {
@@ -15,6 +17,7 @@ struct TKsLogSettings {
     bool Explain = false;
     bool Json = false;       // summary: one JSON object instead of text
     bool FromStart = false;  // follow: print what the file holds before following it
+    std::optional<TFBLogEncoding> Encoding;  // nothing: the automatic choice
     int PollMilliseconds = 250;
 };
 

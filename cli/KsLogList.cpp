@@ -9,6 +9,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <thread>
 
 namespace {
@@ -17,11 +19,12 @@ namespace {
 class TRecordPrinter {
 public:
     TRecordPrinter(const TKsLogSettings& settings, const TFBLogDescriptor& catalogue, TKsLogOutput& output)
-        : FCatalogue(catalogue), FFilter(catalogue, settings.Filter),
-          FWriter(settings.Format, catalogue, settings.Explain), FOutput(output),
-          FNeedsKinds(FFilter.LooksAtKinds() || settings.Explain || settings.Format != TFBLogRecordFormat::Text),
-          FNeedsDates(FFilter.LooksAtDates() || settings.Format != TFBLogRecordFormat::Text)
+        : FSettings(settings), FCatalogue(catalogue), FOutput(output)
     {
+        UseEncoding(settings.Encoding.value_or(TFBLogEncoding::Utf8));
+        FEncodingSettled = settings.Encoding.has_value() || !ReadsText();
+        FNeedsKinds = FFilter->LooksAtKinds() || settings.Explain || settings.Format != TFBLogRecordFormat::Text;
+        FNeedsDates = FFilter->LooksAtDates() || settings.Format != TFBLogRecordFormat::Text;
     }
 
     // False when nothing printed or filtered depends on the entries' dates.
@@ -32,12 +35,22 @@ public:
 
     void PrintHeader()
     {
-        FOutput.Buffer() += FWriter.Header();
+        FOutput.Buffer() += FWriter->Header();
+    }
+
+    // Makes the automatic choice of encoding from the whole file, where it can be read twice.
+    void ChooseEncodingOf(TFBLogFileReader& file)
+    {
+        if (!FEncodingSettled)
+            if (const std::optional<TFBLogEncoding> encoding = GuessEncodingOfFile(file, UsersLegacyEncoding()))
+                Settle(*encoding);
     }
 
     // Counts the entry; prints it when it passes and printing is on.
     void Take(const FBLogMsg& msg, std::string_view text)
     {
+        if (!FEncodingSettled)
+            ChooseEncodingFrom(std::span(&text, 1));
         if (FPrinting)
             Take(msg, text, FNeedsKinds ? KindOfText(FCatalogue, text) : kUnknownKind);
         else
@@ -46,6 +59,8 @@ public:
 
     void Take(const TFBLogEntryBatch& batch)
     {
+        if (!FEncodingSettled)
+            ChooseEncodingFrom(batch.Texts);
         for (std::size_t i = 0; i < batch.Msgs.size(); ++i)
             Take(batch.Msgs[i], batch.Texts[i], batch.Kinds.empty() ? kUnknownKind : batch.Kinds[i]);
     }
@@ -53,9 +68,9 @@ public:
     void Take(const FBLogMsg& msg, std::string_view text, FBLogKind kind)
     {
         ++FNumber;
-        if (!FFilter.Passes(msg, text, kind))
+        if (!FFilter->Passes(msg, text, kind))
             return;
-        FWriter.Append(FOutput.Buffer(), FNumber, msg, text, kind);
+        FWriter->Append(FOutput.Buffer(), FNumber, msg, text, kind);
         FOutput.EndRecord();
         FMatched = true;
     }
@@ -66,13 +81,45 @@ public:
     bool Matched() const noexcept { return FMatched; }
 
 private:
+    // True when what is printed or filtered depends on the encoding of the entries' texts.
+    bool ReadsText() const noexcept
+    {
+        return !FSettings.Filter.Grep.empty() || FSettings.Filter.Regex || FSettings.Format != TFBLogRecordFormat::Text;
+    }
+
+    // Until a byte above ASCII comes, every encoding the choice can make reads the entries alike.
+    void ChooseEncodingFrom(std::span<const std::string_view> texts)
+    {
+        TFBLogEncodingGuess guess;
+        for (const std::string_view text : texts)
+            guess.Take(text);
+        if (guess.SawNonAscii())
+            Settle(guess.Choice(UsersLegacyEncoding()));
+    }
+
+    void Settle(TFBLogEncoding encoding)
+    {
+        UseEncoding(encoding);
+        FEncodingSettled = true;
+    }
+
+    void UseEncoding(TFBLogEncoding encoding)
+    {
+        TFBLogFilterOptions options = FSettings.Filter;
+        options.Encoding = encoding;
+        FFilter.emplace(FCatalogue, options);
+        FWriter.emplace(FSettings.Format, FCatalogue, FSettings.Explain, TFBLogDecoder(encoding));
+    }
+
+    const TKsLogSettings& FSettings;
     const TFBLogDescriptor& FCatalogue;
-    TFBLogEntryFilter FFilter;
-    TFBLogRecordWriter FWriter;
+    std::optional<TFBLogEntryFilter> FFilter;
+    std::optional<TFBLogRecordWriter> FWriter;
     TKsLogOutput& FOutput;
     std::int64_t FNumber = 0;
-    bool FNeedsKinds;
-    bool FNeedsDates;
+    bool FEncodingSettled = false;
+    bool FNeedsKinds = false;
+    bool FNeedsDates = false;
     bool FPrinting = true;
     bool FMatched = false;
 };
@@ -118,6 +165,7 @@ private:
         for (;;) {
             FLog = OpenLog(FSettings.File);
             FPrinter.RestartNumbering();
+            FPrinter.ChooseEncodingOf(*FLog);
             FCutter = TFBLogEntryCutter(RulesToFollow(*FLog));
             FLastBytes.clear();
             if (ReadAppended())
@@ -193,6 +241,7 @@ int RunList(const TKsLogSettings& settings)
     TKsLogOutput output(false);
     TRecordPrinter printer(settings, *catalogue, output);
     printer.PrintHeader();
+    printer.ChooseEncodingOf(*log);
     StreamEntryBatches(*log, LineFeedOnlyOfFile(*log), printer.Classifier(),
                        [&](const TFBLogEntryBatch& batch) { printer.Take(batch); }, printer.NeedsDates());
     return printer.Matched() ? 0 : 1;

@@ -20,7 +20,7 @@ namespace {
 constexpr int kExitError = 2;
 
 struct TFilterArguments {
-    std::string Since, Until, Severity;
+    std::string Since, Until, Severity, Encoding;
     bool MatchCase = false;
     bool IgnoreCase = false;
 };
@@ -65,6 +65,21 @@ void AddRecordOptions(CLI::App& command, TKsLogSettings& settings, std::string& 
     command.add_flag("--explain", settings.Explain, "Add the catalogue's description of each entry");
 }
 
+void AddEncodingOption(CLI::App& command, TFilterArguments& arguments)
+{
+    command.add_option("--encoding", arguments.Encoding,
+                       "The log's text encoding, such as windows-1251 (default: UTF-8 when the log is valid UTF-8, "
+                       "else the code page of your language)");
+}
+
+std::string OfferedEncodingNames()
+{
+    std::string names;
+    for (const TFBLogEncodingInfo& info : OfferedEncodings())
+        names += (names.empty() ? "" : ", ") + std::string(info.Name);
+    return names;
+}
+
 void ApplyFilterArguments(const TFilterArguments& arguments, TKsLogSettings& settings)
 {
     if (!arguments.Since.empty())
@@ -79,6 +94,12 @@ void ApplyFilterArguments(const TFilterArguments& arguments, TKsLogSettings& set
         settings.Filter.AtLeast = *severity;
     }
     settings.Filter.MatchCase = arguments.MatchCase;
+    if (!arguments.Encoding.empty()) {
+        settings.Encoding = ParseEncodingName(arguments.Encoding);
+        if (!settings.Encoding)
+            throw EKsLogUsageError{"--encoding \"" + arguments.Encoding + "\" is not an encoding kslog reads: write one of " +
+                                   OfferedEncodingNames() + "."};
+    }
 }
 
 int Run(int argc, char** argv)
@@ -100,11 +121,13 @@ int Run(int argc, char** argv)
     AddFileArgument(*list, settings);
     AddFilterOptions(*list, settings, filter);
     AddRecordOptions(*list, settings, format);
+    AddEncodingOption(*list, filter);
 
     CLI::App* follow = app.add_subcommand("follow", "Entries as the server completes them, across truncation and rotation");
     AddFileArgument(*follow, settings);
     AddFilterOptions(*follow, settings, filter);
     AddRecordOptions(*follow, settings, format);
+    AddEncodingOption(*follow, filter);
     follow->add_flag("--from-start", settings.FromStart, "Print what the file holds before following it");
 
     const std::vector<std::string> arguments = CommandLineArguments(argc, argv);

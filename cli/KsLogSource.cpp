@@ -2,9 +2,13 @@
 
 #include "KsLogCommands.h"
 
+#include "FBLogStream.h"
+
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #ifdef _WIN32
 #define WIN32_LEAN_AND_MEAN
@@ -55,6 +59,30 @@ std::string InstalledCatalogue()
 }
 
 }  // namespace
+
+TFBLogEncoding UsersLegacyEncoding()
+{
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const char* locale = std::getenv(variable); locale != nullptr && *locale != '\0')
+            return SystemLegacyEncoding(locale);
+    return SystemLegacyEncoding("");
+}
+
+std::optional<TFBLogEncoding> GuessEncodingOfFile(TFBLogFileReader& file, TFBLogEncoding legacy)
+{
+    if (!file.Size())
+        return std::nullopt;
+    TFBLogEncodingGuess guess;
+    std::vector<char> block(kStreamBlockSize);
+    for (std::int64_t pos = 0;;) {
+        const std::size_t got = file.ReadAt(pos, block.data(), block.size());
+        if (got == 0)
+            break;
+        guess.Take(std::string_view(block.data(), got));
+        pos += static_cast<std::int64_t>(got);
+    }
+    return guess.SawNonAscii() ? std::optional(guess.Choice(legacy)) : std::nullopt;
+}
 
 void Complain(const std::string& message)
 {

@@ -111,10 +111,10 @@ TFBLogEntryFilter::TFBLogEntryFilter(const TFBLogDescriptor& catalogue, const TF
         }
         FKindShown[kind] = shown;
     }
-    const TFBLogSearchOptions plain{options.MatchCase, false, false};
+    const TFBLogSearchOptions plain{options.MatchCase, false, false, options.Encoding};
     FGrep = SearchOf(GrepTerms(options.Grep), plain);
     if (options.Regex)
-        FRegex = SearchOf({{*options.Regex, false}}, {options.MatchCase, false, true});
+        FRegex = SearchOf({{*options.Regex, false}}, {options.MatchCase, false, true, options.Encoding});
 }
 
 TFBLogEntryFilter::~TFBLogEntryFilter() = default;
@@ -131,5 +131,5 @@ bool TFBLogEntryFilter::Passes(const FBLogMsg& msg, std::string_view text, FBLog
         return false;
     if (kind < FKindShown.size() && !FKindShown[kind])
         return false;
-    return (!FGrep || FGrep->Matches(text)) && (!FRegex || FRegex->Matches(text));
+    return (!FGrep || FGrep->MatchesEntry(text)) && (!FRegex || FRegex->MatchesEntry(text));
 }

@@ -21,6 +21,7 @@ struct TFBLogFilterOptions {
     std::vector<std::string> Grep;   // all of them; a leading "-" excludes
     std::optional<std::string> Regex;
     bool MatchCase = false;
+    TFBLogEncoding Encoding = TFBLogEncoding::Utf8;  // of the entries' texts
 };
 
 // A filter that cannot be built; what() says why.

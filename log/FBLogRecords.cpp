@@ -1,46 +1,15 @@
 #include "FBLogRecords.h"
 
 #include "FBLogDateTime.h"
+#include "FBLogEncoding.h"
 #include "FBLogText.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
-
-}  // namespace
-
-std::size_t ValidSequenceLength(std::string_view text, std::size_t at) noexcept
-{
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        length = 2;
-    else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else
-        return 0;
-    if (at + length > text.size() || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i)
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    return length;
-}
-
-namespace {
 
 // Length of the run of bytes from `at` that stand for themselves: printable ASCII, and for
 // JSON not the quote or backslash either.
@@ -62,7 +31,7 @@ std::size_t AppendSpecial(std::string& out, std::string_view text, std::size_t a
 {
     const char c = text[at];
     if (static_cast<unsigned char>(c) >= 0x80) {
-        const std::size_t length = ValidSequenceLength(text, at);
+        const std::size_t length = Utf8SequenceLength(text, at);
         if (length == 0) {
             out += kReplacementCharacter;
             return 1;
@@ -174,8 +143,9 @@ struct TFBLogRecordWriter::TFields {
     std::string_view Text;
 };
 
-TFBLogRecordWriter::TFBLogRecordWriter(TFBLogRecordFormat format, const TFBLogDescriptor& catalogue, bool explain)
-    : FFormat(format), FCatalogue(catalogue), FExplain(explain)
+TFBLogRecordWriter::TFBLogRecordWriter(TFBLogRecordFormat format, const TFBLogDescriptor& catalogue, bool explain,
+                                       TFBLogDecoder decoder)
+    : FFormat(format), FCatalogue(catalogue), FExplain(explain), FDecoder(std::move(decoder))
 {
 }
 
@@ -217,7 +187,11 @@ void TFBLogRecordWriter::Append(std::string& out, std::int64_t no, const FBLogMs
         out.append(text);
         return;
     }
-    const TFields fields = FieldsOf(no, msg, text, kind);
+    // Records are UTF-8: their fields come from the text decoded, the log's own text keeps its bytes.
+    std::string decoded;
+    if (FFormat != TFBLogRecordFormat::Text && !FDecoder.IsUtf8())
+        decoded = FDecoder.ToUtf8(text);
+    const TFields fields = FieldsOf(no, msg, decoded.empty() ? text : std::string_view(decoded), kind);
     switch (FFormat) {
     case TFBLogRecordFormat::Text: AppendText(out, fields); break;
     case TFBLogRecordFormat::Csv: AppendCsv(out, fields); break;

@@ -7,6 +7,7 @@
 // message, text, and description when asked for.
 
 #include "FBLogClassifier.h"
+#include "FBLogEncoding.h"
 #include "uFBLogDescriptor.h"
 #include "uFBLogParser.h"
 
@@ -22,9 +23,6 @@ std::optional<TFBLogRecordFormat> ParseRecordFormat(std::string_view name) noexc
 // The bytes as valid UTF-8: each byte that does not begin or continue a valid sequence becomes
 // U+FFFD, as the window shows it.
 std::string ValidUtf8(std::string_view bytes);
-// The length of the valid UTF-8 sequence that starts at text[at], or 0 when none does
-// (overlong forms, surrogates and values past U+10FFFF are not valid).
-std::size_t ValidSequenceLength(std::string_view text, std::size_t at) noexcept;
 // "YYYY-MM-DDTHH:MM:SS" for a readable date-time, nothing for 0 (no date).
 std::optional<std::string> IsoDateTime(double dateTime);
 // A JSON string literal of the text, made valid UTF-8 first.
@@ -34,7 +32,10 @@ std::string CsvField(std::string_view text);
 
 class TFBLogRecordWriter {
 public:
-    TFBLogRecordWriter(TFBLogRecordFormat format, const TFBLogDescriptor& catalogue, bool explain);
+    // CSV and JSON lines decode the entries' texts with the decoder; the text format writes them
+    // as the log holds them.
+    TFBLogRecordWriter(TFBLogRecordFormat format, const TFBLogDescriptor& catalogue, bool explain,
+                       TFBLogDecoder decoder = TFBLogDecoder());
 
     // What goes before the first record: the CSV header row; nothing for the other formats.
     std::string Header() const;
@@ -51,4 +52,5 @@ private:
     TFBLogRecordFormat FFormat;
     const TFBLogDescriptor& FCatalogue;
     bool FExplain;
+    TFBLogDecoder FDecoder;
 };

@@ -12,6 +12,11 @@ namespace {
 
 constexpr std::size_t kNotFound = std::string_view::npos;
 
+bool IsAscii(std::string_view text) noexcept
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
 bool IsWordByte(char c) noexcept
 {
     const auto byte = static_cast<unsigned char>(c);
@@ -41,6 +46,8 @@ public:
     // True when a search over the whole log finds the same entries as a search of each entry
     // (a plain text never reaches across the blank line between two entries).
     virtual bool WorksAcrossEntries() const noexcept = 0;
+    // True when the term finds in a log's bytes what it finds in their decoded text.
+    virtual bool WorksOnBytesOf(const TFBLogDecoder& decoder) const noexcept { return decoder.IsUtf8(); }
 };
 
 namespace {
@@ -48,7 +55,7 @@ namespace {
 class TPlainTerm : public TFBLogSearch::TTermMatcher {
 public:
     TPlainTerm(std::string_view text, const TFBLogSearchOptions& options)
-        : FFinder(text, options.MatchCase), FWholeWords(options.WholeWords)
+        : FFinder(text, options.MatchCase), FWholeWords(options.WholeWords), FAscii(IsAscii(text))
     {
     }
 
@@ -62,8 +69,55 @@ public:
 
     bool WorksAcrossEntries() const noexcept override { return true; }
 
+    // Where ASCII bytes are ASCII characters, an ASCII text is found in the bytes exactly where
+    // it is in the decoded text; every other byte is above ASCII in both, so whole words hold too.
+    bool WorksOnBytesOf(const TFBLogDecoder& decoder) const noexcept override
+    {
+        return decoder.IsUtf8() || (FAscii && decoder.KeepsAscii());
+    }
+
 private:
     TFBLogTextFinder FFinder;
+    bool FWholeWords;
+    bool FAscii;
+};
+
+// A text with letters above ASCII, in any letter case: RE2 folds the case of every alphabet
+// ("ошибка" finds "Ошибка"), where the byte finder folds only ASCII letters.
+class TFoldedTerm : public TFBLogSearch::TTermMatcher {
+public:
+    TFoldedTerm(std::string_view text, const TFBLogSearchOptions& options)
+        : FRegex(re2::StringPiece(text.data(), text.size()), Options()), FWholeWords(options.WholeWords)
+    {
+    }
+
+    TFBLogTextRange FindFrom(std::string_view text, std::size_t from) const override
+    {
+        const re2::StringPiece subject(text.data(), text.size());
+        re2::StringPiece match;
+        for (; from <= text.size(); from = static_cast<std::size_t>(match.data() - text.data()) + 1) {
+            if (!FRegex.Match(subject, from, text.size(), RE2::UNANCHORED, &match, 1))
+                break;
+            const auto begin = static_cast<std::size_t>(match.data() - text.data());
+            if (!FWholeWords || IsWholeWord(text, begin, begin + match.size()))
+                return {begin, begin + match.size()};
+        }
+        return {kNotFound, kNotFound};
+    }
+
+    bool WorksAcrossEntries() const noexcept override { return true; }
+
+private:
+    static RE2::Options Options()
+    {
+        RE2::Options settings;
+        settings.set_literal(true);
+        settings.set_case_sensitive(false);
+        settings.set_log_errors(false);
+        return settings;
+    }
+
+    RE2 FRegex;
     bool FWholeWords;
 };
 
@@ -188,6 +242,7 @@ TFBLogSearch::TFBLogSearch(std::string_view query, TFBLogSearchOptions options)
 }
 
 TFBLogSearch::TFBLogSearch(const std::vector<TFBLogSearchTerm>& terms, TFBLogSearchOptions options)
+    : FTerms(terms), FOptions(options), FDecoder(options.LogEncoding)
 {
     for (const TFBLogSearchTerm& term : terms) {
         std::unique_ptr<TTermMatcher> matcher;
@@ -200,6 +255,8 @@ TFBLogSearch::TFBLogSearch(const std::vector<TFBLogSearchTerm>& terms, TFBLogSea
                 return;
             }
             matcher = std::move(regex);
+        } else if (!options.MatchCase && !IsAscii(term.Text)) {
+            matcher = std::make_unique<TFoldedTerm>(term.Text, options);
         } else {
             matcher = std::make_unique<TPlainTerm>(term.Text, options);
         }
@@ -208,6 +265,13 @@ TFBLogSearch::TFBLogSearch(const std::vector<TFBLogSearchTerm>& terms, TFBLogSea
 }
 
 TFBLogSearch::~TFBLogSearch() = default;
+
+std::unique_ptr<TFBLogSearch> TFBLogSearch::ForEncoding(TFBLogEncoding encoding) const
+{
+    TFBLogSearchOptions options = FOptions;
+    options.LogEncoding = encoding;
+    return std::make_unique<TFBLogSearch>(FTerms, options);
+}
 
 bool TFBLogSearch::Empty() const noexcept
 {
@@ -218,6 +282,19 @@ bool TFBLogSearch::Matches(std::string_view text) const
 {
     const auto found = [&](const std::unique_ptr<TTermMatcher>& term) { return term->FindFrom(text, 0).Begin != kNotFound; };
     return std::all_of(FIncluded.begin(), FIncluded.end(), found) && std::none_of(FExcluded.begin(), FExcluded.end(), found);
+}
+
+bool TFBLogSearch::ReadsRawBytes(const TTermMatcher& term) const noexcept
+{
+    return term.WorksOnBytesOf(FDecoder);
+}
+
+bool TFBLogSearch::MatchesEntry(std::string_view bytes) const
+{
+    const auto raw = [&](const std::unique_ptr<TTermMatcher>& term) { return ReadsRawBytes(*term); };
+    if (std::all_of(FIncluded.begin(), FIncluded.end(), raw) && std::all_of(FExcluded.begin(), FExcluded.end(), raw))
+        return Matches(bytes);
+    return Matches(FDecoder.ToUtf8(bytes));
 }
 
 std::vector<TFBLogTextRange> TFBLogSearch::MatchRanges(std::string_view text) const
@@ -277,9 +354,16 @@ TFBLogEntrySet TFBLogSearch::EntriesWithTerm(const TTermMatcher& term, const TFB
                                              const std::atomic<bool>* cancel) const
 {
     TFBLogEntrySet found(msgs.size());
+    const bool decode = !ReadsRawBytes(term);
     const auto searchEachEntry = [&](std::size_t first, std::size_t last) {
+        std::string decoded;
         for (std::size_t i = first; i < last && !Cancelled(cancel); ++i) {
-            const std::string_view text = parser.ViewRange(msgs[i].Offset, EntryEnd(msgs[i]));
+            std::string_view text = parser.ViewRange(msgs[i].Offset, EntryEnd(msgs[i]));
+            if (decode) {
+                decoded.clear();
+                FDecoder.AppendUtf8(decoded, text);
+                text = decoded;
+            }
             if (term.FindFrom(text, 0).Begin != kNotFound)
                 found.Add(i);
         }
@@ -320,7 +404,7 @@ TFBLogEntrySet TFBLogSearch::EntriesWithTerm(const TTermMatcher& term, const TFB
                 from = static_cast<std::size_t>(msgs[entry].Offset);
         }
     };
-    if (term.WorksAcrossEntries())
+    if (term.WorksAcrossEntries() && !decode)
         ForEachPartInParallel(msgs.size(), 64, searchThroughLog);
     else
         ForEachPartInParallel(msgs.size(), 64, searchEachEntry);

@@ -3,7 +3,7 @@
 # Runs apt-get as root, or through sudo for other users.
 set -euo pipefail
 
-packages=(g++ make cmake pkg-config libgtest-dev qt6-base-dev qt6-svg-dev libre2-dev libcli11-dev python3 groff-base
+packages=(g++ make cmake pkg-config libgtest-dev qt6-base-dev qt6-svg-dev libre2-dev libicu-dev libcli11-dev python3 groff-base
           clang libclang-rt-14-dev
           # checking the desktop's files, making the Debian package, building log/ and cli/ for Windows
           desktop-file-utils appstream shared-mime-info libglib2.0-bin dpkg-dev g++-mingw-w64-x86-64-posix)

@@ -5,7 +5,11 @@
 #include <cstdio>
 #include <initializer_list>
 #include <cmath>
+#include <stdexcept>
 #include <string_view>
+
+#include <unicode/ucnv.h>
+#include <unicode/ustring.h>
 
 namespace {
 
@@ -51,7 +55,7 @@ constexpr std::array kMessages{
     MessageKind{0.3, Writer::Server, kOldest, kNewest, P::Any, "xdr_packet: operation 4294 not recognized\n"},
     MessageKind{0.5, Writer::Server, kOldest, kNewest, P::Any, "inet server err: setting KEEPALIVE socket option \n"},
     MessageKind{0.3, Writer::Client, kOldest, V::Firebird25, P::Any, "INET/INET_connect: gethostbyname (oldhost) failed, error code = 11001"},
-    MessageKind{0.3, Writer::Client, V::Firebird30, kNewest, P::Any, "INET/INET_connect: getaddrinfo(oldhost,gds_db) failed: Name or service not known"},
+    MessageKind{0.3, Writer::Client, V::Firebird30, kNewest, P::Any, "INET/INET_connect: getaddrinfo(oldhost,gds_db) failed: {noname}"},
     MessageKind{1, Writer::Server, V::Firebird30, kNewest, P::LinuxOnly, "setsockopt: error setting IPV6_V6ONLY to 0"},
     MessageKind{3, Writer::Server, V::Firebird30, kNewest, P::Any, "Authentication error\n\tNo matching plugins on server"},
     MessageKind{0.5, Writer::Server, V::Firebird30, kNewest, P::Any, "Authentication error\n\tcannot attach to password database\n\tI/O error during \"open\" operation for file \"{secdb}\"\n\tError while trying to open file\n\t{nofile}"},
@@ -80,8 +84,8 @@ constexpr std::array kMessages{
     MessageKind{0.1, Writer::Server, kOldest, kNewest, P::Any, "Database: {db}\n\tdatabase file appears corrupt ({db})\n\twrong page type\n\tpage {page} is of wrong type (expected data, found purposely undefined)"},
     MessageKind{0.1, Writer::Server, kOldest, kNewest, P::Any, "Database: {db}\n\tchecksum error on database page {page}"},
     MessageKind{0.2, Writer::Server, kOldest, kNewest, P::Any, "Database: {db}\n\tpage {page}, page type 5 lock conversion denied (215)"},
-    MessageKind{1, Writer::Server, kOldest, kNewest, P::LinuxOnly, "I/O error during \"open\" operation for file \"{db}\"\n\tError while trying to open file\n\tNo such file or directory"},
-    MessageKind{1, Writer::Server, kOldest, kNewest, P::WindowsOnly, "I/O error during \"CreateFile (open)\" operation for file \"{db}\"\n\tError while trying to open file\n\tThe process cannot access the file because it is being used by another process. "},
+    MessageKind{1, Writer::Server, kOldest, kNewest, P::LinuxOnly, "I/O error during \"open\" operation for file \"{db}\"\n\tError while trying to open file\n\t{noent}"},
+    MessageKind{1, Writer::Server, kOldest, kNewest, P::WindowsOnly, "I/O error during \"CreateFile (open)\" operation for file \"{db}\"\n\tError while trying to open file\n\t{sharing}"},
     MessageKind{0.2, Writer::Server, kOldest, kNewest, P::Any, "Error extending file \"{db}\" by 16 page(s).\nCurrently allocated {page} pages, requested page number {page}"},
     MessageKind{0.2, Writer::Server, kOldest, kNewest, P::Any, "Database: {db}\n\tAllocated 2048 page buffers of 8192 requested"},
     MessageKind{1, Writer::Server, V::Firebird25, kNewest, P::Any, "Modifying procedure SP_POST_INVOICE which is currently in use by active user requests"},
@@ -127,6 +131,44 @@ public:
 
 private:
     std::uint64_t FState;
+};
+
+// Turns the UTF-8 the generator composes in into the bytes the server writes.
+class TServerEncoder {
+public:
+    explicit TServerEncoder(const char* encoding) : FUtf8(std::string_view(encoding) == "UTF-8")
+    {
+        UErrorCode error = U_ZERO_ERROR;
+        if (!FUtf8)
+            FConverter = ucnv_open(encoding, &error);
+        if (U_FAILURE(error))
+            throw std::runtime_error(std::string("No converter for ") + encoding);
+    }
+    ~TServerEncoder() { ucnv_close(FConverter); }
+    TServerEncoder(const TServerEncoder&) = delete;
+    TServerEncoder& operator=(const TServerEncoder&) = delete;
+
+    std::string Encode(const std::string& utf8) const
+    {
+        if (FUtf8)
+            return utf8;
+        std::u16string units(utf8.size(), u'\0');
+        int32_t count = 0;
+        UErrorCode error = U_ZERO_ERROR;
+        u_strFromUTF8(units.data(), static_cast<int32_t>(units.size()), &count, utf8.data(),
+                      static_cast<int32_t>(utf8.size()), &error);
+        std::string out(static_cast<std::size_t>(count) * 2 + 4, '\0');
+        const int32_t length = ucnv_fromUChars(FConverter, out.data(), static_cast<int32_t>(out.size()), units.data(),
+                                               count, &error);
+        if (U_FAILURE(error))
+            throw std::runtime_error(std::string("Cannot write a message in ") + ucnv_getName(FConverter, &error));
+        out.resize(static_cast<std::size_t>(length));
+        return out;
+    }
+
+private:
+    bool FUtf8;
+    UConverter* FConverter = nullptr;
 };
 
 class SampleLogWriter {
@@ -265,8 +307,9 @@ private:
         FLog.ExpectedDateTimes.insert(FLog.ExpectedDateTimes.end(), expected);
     }
 
-    void Append(const std::string& text)
+    void Append(const std::string& utf8)
     {
+        const std::string text = FEncoder.Encode(utf8);
         if (!Windows()) {
             FLog.Bytes += text;
             return;
@@ -298,9 +341,13 @@ private:
 
     std::string Errno(int windows, int linux) const { return std::to_string(Windows() ? windows : linux); }
 
+    const FBServerMessages& Words() const { return ServerMessages(FOptions.Language); }
+
     std::string Database()
     {
-        const std::string_view name = kDatabases[FRandom.Below(kDatabases.size())];
+        // Some databases of a server abroad are named in its language.
+        const bool local = FOptions.Language != FBServerLanguage::English && FRandom.Below(4) == 0;
+        const std::string_view name = local ? Words().Database : kDatabases[FRandom.Below(kDatabases.size())];
         if (!Windows())
             return "/var/lib/firebird/data/" + std::string(name) + ".fdb";
         std::string upper(name);
@@ -330,7 +377,10 @@ private:
         if (name == "osuser") return FRandom.Below(2) ? "SYSTEM" : "jsmith";
         if (name == "db") return Database();
         if (name == "secdb") return Windows() ? "C:\\Program Files\\Firebird\\Firebird_3_0\\security3.fdb" : "/opt/firebird/security3.fdb";
-        if (name == "nofile") return Windows() ? "The system cannot find the file specified. " : "Permission denied";
+        if (name == "nofile") return Windows() ? Words().FileNotFound : "Permission denied";
+        if (name == "sharing") return Words().SharingViolation;
+        if (name == "noent") return Words().NoSuchFile;
+        if (name == "noname") return Words().UnknownHost;
         if (name == "guard") return "/opt/firebird/bin/fbguard";
         if (name == "engine") return Engine();
         if (name == "small") return std::to_string(1 + FRandom.Below(12));
@@ -347,6 +397,7 @@ private:
     }
 
     SampleLogOptions FOptions;
+    TServerEncoder FEncoder{ServerEncodingName(FOptions.Platform, FOptions.Language)};
     SplitMix64 FRandom;
     std::int64_t FNow;  // seconds since 1899-12-30, local time
     std::int64_t FTransactions = 250000;
@@ -359,6 +410,54 @@ private:
 SampleLog GenerateSampleLog(const SampleLogOptions& options)
 {
     return SampleLogWriter(options).Write();
+}
+
+bool ParseServerLanguage(const std::string& name, FBServerLanguage& language)
+{
+    static const std::array<std::pair<std::string_view, FBServerLanguage>, 3> kNames = {{
+        {"en", FBServerLanguage::English}, {"ru", FBServerLanguage::Russian}, {"cs", FBServerLanguage::Czech}}};
+    for (const auto& [text, value] : kNames)
+        if (name == text) {
+            language = value;
+            return true;
+        }
+    return false;
+}
+
+const char* ServerEncodingName(FBServerPlatform platform, FBServerLanguage language)
+{
+    if (platform == FBServerPlatform::Linux)
+        return "UTF-8";
+    switch (language) {
+    case FBServerLanguage::Russian: return "windows-1251";
+    case FBServerLanguage::Czech: return "windows-1250";
+    case FBServerLanguage::English: break;
+    }
+    return "windows-1252";
+}
+
+const FBServerMessages& ServerMessages(FBServerLanguage language)
+{
+    // As FormatMessage words them on a Windows of that language (with the blank it leaves at
+    // the end) and as glibc's strerror and gai_strerror do in that locale.
+    static const FBServerMessages kEnglish{
+        "The system cannot find the file specified. ",
+        "The process cannot access the file because it is being used by another process. ",
+        "No such file or directory", "Name or service not known", "employee"};
+    static const FBServerMessages kRussian{
+        "Не удается найти указанный файл. ",
+        "Процесс не может получить доступ к файлу, так как этот файл занят другим процессом. ",
+        "Нет такого файла или каталога", "Имя или служба не известны", "склад"};
+    static const FBServerMessages kCzech{
+        "Systém nemůže nalézt uvedený soubor. ",
+        "Proces nemůže získat přístup k souboru, neboť jej používá jiný proces. ",
+        "Adresář nebo soubor neexistuje", "Neznámé jméno nebo služba", "účetnictví"};
+    switch (language) {
+    case FBServerLanguage::Russian: return kRussian;
+    case FBServerLanguage::Czech: return kCzech;
+    case FBServerLanguage::English: break;
+    }
+    return kEnglish;
 }
 
 bool ParseServerVersion(const std::string& name, FBServerVersion& version)

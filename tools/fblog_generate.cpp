@@ -1,6 +1,6 @@
 // Writes a realistic Firebird or InterBase server log of any size.
 //
-//   fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows]
+//   fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows] [--language en|ru|cs]
 //                  [--host NAME] [--entries N | --size BYTES[K|M|G]] [--start YYYY-MM-DD]
 //                  [--gap SECONDS] [--seed N] [--clean] -o FILE
 //   fblog-generate --help
@@ -21,7 +21,7 @@ void PrintUsage(std::ostream& out)
     char start[16];
     std::snprintf(start, sizeof start, "%04d-%02d-%02d", defaults.Start.Year, defaults.Start.Month,
                   defaults.Start.Day);
-    out << "usage: fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows]\n"
+    out << "usage: fblog-generate [--version ib6|1.5|2.5|3.0|4.0|5.0] [--platform linux|windows] [--language en|ru|cs]\n"
            "                      [--host NAME] [--entries N | --size BYTES[K|M|G]]\n"
            "                      [--start YYYY-MM-DD] [--gap SECONDS] [--seed N] [--clean] -o FILE\n"
            "       fblog-generate --help\n"
@@ -30,6 +30,8 @@ void PrintUsage(std::ostream& out)
            "\n"
            "  --version V     the server that writes it (default 3.0)\n"
            "  --platform P    linux (LF line ends, the default) or windows (CR LF, host SRV-DB01)\n"
+           "  --language L    en (the default), or ru or cs: the system's messages in Russian or Czech,\n"
+           "                  in windows-1251 or windows-1250 on windows, in UTF-8 on linux\n"
         << "  --host NAME     the host name in the entries' headers (default " << defaults.Host << ")\n"
         << "  --entries N     write N entries (default " << defaults.Entries << ")\n"
         << "  --size BYTES    write entries until the log has this size instead\n"
@@ -94,7 +96,9 @@ int main(int argc, char** argv)
         else if (arg == "--platform" && hasValue) {
             ok = value == "linux" || value == "windows";
             options.Platform = value == "windows" ? FBServerPlatform::Windows : FBServerPlatform::Linux;
-        } else if (arg == "--host" && hasValue) {
+        } else if (arg == "--language" && hasValue)
+            ok = ParseServerLanguage(value, options.Language);
+        else if (arg == "--host" && hasValue) {
             options.Host = value;
             hostGiven = true;
         } else if (arg == "--entries" && hasValue)

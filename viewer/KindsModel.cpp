@@ -74,7 +74,7 @@ QString TKindsModel::Text(int row, int column) const
     case ColumnSeverity: return SeverityCaption(description ? description->Severity() : TFBLogSeverity::Unknown);
     case ColumnFacility: return description ? QString::fromStdString(description->Facility()) : QString();
     case ColumnTitle:
-        return description ? QString::fromLocal8Bit(description->Title()) : QStringLiteral("Not in the catalogue");
+        return description ? QString::fromStdString(description->Title()) : QStringLiteral("Not in the catalogue");
     case ColumnCount: return QString::number(summary.Count);
     case ColumnFirst: return FormatEntryTime(summary.First);
     case ColumnLast: return FormatEntryTime(summary.Last);
@@ -122,7 +122,7 @@ QVariant TKindsModel::data(const QModelIndex& index, int role) const
         return SeverityIcon(RowOf(row) ? RowOf(row)->Severity() : TFBLogSeverity::Unknown);
     case Qt::ToolTipRole: {
         const TFBLogDescription* description = RowOf(row);
-        return description ? QString::fromLocal8Bit(description->Description())
+        return description ? QString::fromStdString(description->Description())
                            : QStringLiteral("Entries that no row of the description catalogue explains.");
     }
     case Qt::TextAlignmentRole:

@@ -1,6 +1,6 @@
 #include "LocalFileNames.h"
 
-#include "FBLogRecords.h"
+#include "FBLogEncoding.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -26,7 +26,7 @@ QString DecodeLocalFileName(const QByteArray& name)
     QString decoded;
     std::size_t at = 0;
     while (at < bytes.size()) {
-        const std::size_t length = ValidSequenceLength(bytes, at);
+        const std::size_t length = Utf8SequenceLength(bytes, at);
         if (length == 0)
             decoded += QChar(static_cast<char16_t>(kFirstKeptByte + static_cast<unsigned char>(bytes[at]) - 0x80));
         else

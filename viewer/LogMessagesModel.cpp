@@ -53,6 +53,18 @@ void TLogMessagesModel::SetSource(const TFBLogParser* parser, const TFBLogDescri
     endResetModel();
 }
 
+void TLogMessagesModel::SetDecoder(TFBLogDecoder decoder)
+{
+    FDecoder = std::move(decoder);
+    if (!FRows.empty())
+        emit dataChanged(index(0, 0), index(RowCount() - 1, ColumnCount - 1));
+}
+
+QString TLogMessagesModel::Decoded(std::string_view bytes) const
+{
+    return QString::fromStdString(FDecoder.ToUtf8(bytes));
+}
+
 void TLogMessagesModel::SetKinds(const FBLogKinds* kinds)
 {
     FKinds = kinds;
@@ -141,6 +153,12 @@ std::string TLogMessagesModel::EntryText(int row) const
     return FParser ? FParser->ReadEntryText(msg.Offset, msg.Length) : std::string();
 }
 
+std::string TLogMessagesModel::DecodedEntryText(int row) const
+{
+    const FBLogMsg& msg = Row(row);
+    return FParser ? FDecoder.ToUtf8(FParser->ViewRange(msg.Offset, msg.Offset + msg.Length)) : std::string();
+}
+
 std::optional<std::string_view> TLogMessagesModel::PartView(int row, int column) const
 {
     const FBLogMsg& msg = Row(row);
@@ -159,13 +177,13 @@ std::optional<std::string> TLogMessagesModel::PartText(int row, int column) cons
 QString TLogMessagesModel::SourceText(int row) const
 {
     const std::optional<std::string> text = PartText(row, ColumnSource);
-    return text ? QString::fromLocal8Bit(*text) : QStringLiteral("unknown");
+    return text ? Decoded(*text) : QStringLiteral("unknown");
 }
 
 QString TLogMessagesModel::MessageText(int row) const
 {
     const std::optional<std::string> text = PartText(row, ColumnMessage);
-    return text ? QString::fromLocal8Bit(*text) : QStringLiteral("error while parsing");
+    return text ? Decoded(*text) : QStringLiteral("error while parsing");
 }
 
 bool TLogMessagesModel::IsClientEntry(int row) const
@@ -294,7 +312,7 @@ std::vector<int> TLogMessagesModel::TextRanksBySortKeys(int column, const QColla
 
     std::vector<QCollatorSortKey> keys(distinct.size(), collator.sortKey(QString()));
     for (const auto& [text, id] : distinct)
-        keys[static_cast<std::size_t>(id)] = collator.sortKey(QString::fromLocal8Bit(text));
+        keys[static_cast<std::size_t>(id)] = collator.sortKey(Decoded(text));
     distinct.clear();
 
     std::vector<int> byKey(keys.size());

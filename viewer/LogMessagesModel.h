@@ -4,6 +4,7 @@
 // in-memory copy of the log.
 
 #include "FBLogClassifier.h"
+#include "FBLogEncoding.h"
 #include "uFBLogParser.h"
 
 #include <QAbstractTableModel>
@@ -27,6 +28,11 @@ public:
     // The scanner whose bytes the rows refer to, and the header grammar; both outlive the rows.
     void SetSource(const TFBLogParser* parser, const TFBLogDescriptor* descriptor);
 
+    // How the log's bytes become the texts shown: every row shows again in the new encoding.
+    void SetDecoder(TFBLogDecoder decoder);
+    // Bytes of the log as text.
+    QString Decoded(std::string_view bytes) const;
+
     // Every entry's kind, by position in the log's index; nullptr when not known. Outlives the rows.
     void SetKinds(const FBLogKinds* kinds);
 
@@ -48,6 +54,8 @@ public:
 
     // The entry's bytes as the file holds them.
     std::string EntryText(int row) const;
+    // The entry's text decoded, in UTF-8.
+    std::string DecodedEntryText(int row) const;
     QString CellText(int row, int column) const;
     // True when the row's source cell names a client (in any letter case).
     bool IsClientEntry(int row) const;
@@ -85,6 +93,7 @@ private:
     const FBLogKinds* FKinds = nullptr;
     const TFBLogParser* FParser = nullptr;
     const TFBLogDescriptor* FDescriptor = nullptr;
+    TFBLogDecoder FDecoder;
 };
 
 // "-?-" for an entry without a readable date; otherwise the short date and, unless the time

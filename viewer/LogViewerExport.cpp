@@ -59,7 +59,7 @@ void TfmLogViewer::ExportVisibleEntries(const QString& fileName, TFBLogRecordFor
     if (SameFile(fileName, FLogFileName))
         throw std::runtime_error("The export cannot be written over the log it comes from: " +
                                  fileName.toStdString());
-    const TFBLogRecordWriter writer(format, *FDescriptor, false);
+    const TFBLogRecordWriter writer(format, *FDescriptor, false, FDecoder);
     // The whole export appears at once, or the file stays as it was.
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))

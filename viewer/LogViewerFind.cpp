@@ -41,16 +41,16 @@ QAction* AddAction(QWidget* owner, const QString& caption, const char* name, con
 
 namespace {
 
-// The entry's text as the text pane shows it (lines broken at CR LF, CR or LF, a final break
-// dropped), and where each byte range of the entry lands in it.
+// The entry's text (decoded, in UTF-8) as the text pane shows it (lines broken at CR LF, CR or
+// LF, a final break dropped), and where each byte range of it lands there.
 struct TDisplayedText {
     QString Text;
     std::vector<std::pair<int, int>> Ranges;  // start and length in Text
 };
 
-QString DisplayPiece(std::string_view bytes)
+QString DisplayPiece(std::string_view utf8)
 {
-    QString piece = QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    QString piece = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     piece.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     piece.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return piece;
@@ -209,7 +209,9 @@ void TfmLogViewer::CancelSearch()
 void TfmLogViewer::FindBarSearchChange()
 {
     CancelSearch();
-    auto search = std::make_shared<const TFBLogSearch>(FFindBar->Query().toStdString(), FFindBar->Options());
+    TFBLogSearchOptions options = FFindBar->Options();
+    options.LogEncoding = FDecoder.Encoding();
+    auto search = std::make_shared<const TFBLogSearch>(FFindBar->Query().toStdString(), options);
     if (!search->Valid()) {
         // The last good search stays in force.
         FFindBar->ShowResult(QStringLiteral("Not a valid expression: ") + QString::fromStdString(search->ErrorText()), true);
@@ -356,7 +358,7 @@ void TfmLogViewer::HighlightMatches()
     const int row = SelectedListRow();
     if (row < 0)
         return;
-    const std::string entry = FMessagesModel->EntryText(row);
+    const std::string entry = FMessagesModel->DecodedEntryText(row);
     const bool searching = FSearch && FFindBar->Active();
     TDisplayedText shown = DisplayWithRanges(entry, searching ? FSearch->MatchRanges(entry) : std::vector<TFBLogTextRange>{});
     if (shown.Text.endsWith(QLatin1Char('\n')))
@@ -400,8 +402,12 @@ void TfmLogViewer::acCopyExecute()
         bytes += FMessagesModel->EntryText(row);
     if (bytes.empty())
         return;
+    // The text as shown, and the log's own bytes for whoever takes text in the log's encoding.
     auto* data = new QMimeData();
-    data->setText(QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    data->setText(FMessagesModel->Decoded(bytes));
+    const std::string_view charset = EncodingName(FDecoder.Encoding());
+    data->setData(QStringLiteral("text/plain;charset=") + QString::fromLatin1(charset.data(), static_cast<qsizetype>(charset.size())),
+                  QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
     QApplication::clipboard()->setMimeData(data);
 }
 

@@ -170,7 +170,7 @@ void TfmLogViewer::TakeInAppendedEntries()
     if (FSearchMatches && FSearch) {
         FSearchMatches->Resize(FLogMsgs.size());
         for (std::size_t i = first; i < FLogMsgs.size(); ++i)
-            if (FSearch->Matches(FParser->ViewRange(FLogMsgs[i].Offset, FLogMsgs[i].Offset + FLogMsgs[i].Length)))
+            if (FSearch->MatchesEntry(FParser->ViewRange(FLogMsgs[i].Offset, FLogMsgs[i].Offset + FLogMsgs[i].Length)))
                 FSearchMatches->Add(i);
     } else if (SearchRunning()) {
         RunSearchNow();

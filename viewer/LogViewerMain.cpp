@@ -132,6 +132,7 @@ TfmLogViewer::TfmLogViewer(QWidget* parent, std::optional<QStringList> arguments
     SetupLiveLog();
     SetupTimeline();
     SetupRecentLogs();
+    SetupEncoding();
     ConnectControls();
     FormCreate(arguments ? *arguments : QCoreApplication::arguments());
     ShowShortcutsInToolTips(this);

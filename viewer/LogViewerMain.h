@@ -10,6 +10,7 @@
 #include "FBLogSearch.h"
 #include "FBLogTimeline.h"
 #include "LayoutStore.h"
+#include "LogEncodingChoices.h"
 #include "uFBLogDescriptor.h"
 #include "uFBLogParser.h"
 
@@ -159,6 +160,10 @@ public:
     void TimelineBarsChosen(double start, double end);
     void TimelineBack();
 
+    // The text encoding of the log, what every view decodes its bytes with: the Encoding menu
+    // chooses one for the log, or nothing for the automatic choice again.
+    void SetLogEncoding(std::optional<TFBLogEncoding> encoding);
+
     // Writes the list's rows, in list order, as text, CSV or JSON lines.
     void acExportVisibleExecute();
     void ExportVisibleEntries(const QString& fileName, TFBLogRecordFormat format);
@@ -185,6 +190,8 @@ private:
     // Both return the reason when the file could not be saved (the one saved before stays).
     std::optional<QString> SaveState();
     void LoadFindingState(const TStateStore& store);
+    void LoadEncodingState(const TStateStore& store);
+    void SaveEncodingState(TStateStore& store) const;
 
     void SetupMenus();
     void SetupRecentLogs();
@@ -192,6 +199,10 @@ private:
     void RememberOpenedLog();
     void SetupLiveLog();
     void SetupTimeline();
+    void SetupEncoding();
+    void UseEncodingOfLog();
+    void ApplyEncoding(TFBLogEncoding encoding);
+    void ShowEncoding();
     void RefreshTimeline(double start, double end);
     void ShowDateRange(int choice, QDate from, QDate to);
     void StartWatchingLogFile();
@@ -303,6 +314,11 @@ private:
     bool FMovingToNewest = false;
     std::optional<TFBLogSeverity> FNotifyAtLeast = TFBLogSeverity::Critical;
     int FListSortColumn = -1;  // the column the list's rows are ordered by; -1: log order
+
+    TLogEncodingChoices FEncodingChoices;
+    TFBLogDecoder FDecoder;
+    QMenu* mnEncoding = nullptr;
+    QLabel* laEncoding = nullptr;
 
     TTimelineChart* FTimelineChart = nullptr;
     QDockWidget* dwTimeline = nullptr;

@@ -92,6 +92,7 @@ void TfmLogViewer::LoadLogFile()
     FDayRuns = TFBLogDayRuns();
     FRangesBefore.clear();
     ScanLogFile();
+    UseEncodingOfLog();
     ClassifyLog();
     FDayRuns.Add(FLogMsgs, FKinds, 0);
     StartWatchingLogFile();

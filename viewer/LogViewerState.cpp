@@ -1,5 +1,5 @@
 // The main window's saved state: the last log, the date filter, the kinds, the searches, the
-// notice choice and the timeline, read at start and written at close.
+// notice choice, the timeline and the encodings, read at start and written at close.
 
 #include "LogViewerMain.h"
 #include "LogViewerPasses.h"
@@ -28,6 +28,8 @@ const QString kNotifySeverity = QStringLiteral("NotifySeverity");
 const QString kTimelineVisible = QStringLiteral("TimelineVisible");
 const QString kSearchHistory = QStringLiteral("SearchHistory");
 const QString kRecentLogs = QStringLiteral("RecentLogs");
+const QString kLogEncodings = QStringLiteral("LogEncodings");
+const QString kLegacyEncoding = QStringLiteral("LegacyEncoding");
 
 // Runs a read of the saved state; a value of the wrong type is reported and counts as absent.
 template <typename Read>
@@ -61,6 +63,7 @@ void TfmLogViewer::LoadState(const QString& commandLineFile)
     restorePicker(ui->dtpDFTo, kDisplayEndDate);
 
     LoadFindingState(store);
+    LoadEncodingState(store);
     const auto filter = ReadReportingErrors(this, [&] { return store.ReadInteger(kDateFilter); });
     if (filter && *filter >= dfAllRecords && *filter <= dfCustom)
         SetDateFilterChoice(*filter);
@@ -86,6 +89,18 @@ void TfmLogViewer::LoadFindingState(const TStateStore& store)
         SetNotifyAtLeast(static_cast<TFBLogSeverity>(*notify));
 }
 
+void TfmLogViewer::LoadEncodingState(const TStateStore& store)
+{
+    FEncodingChoices.Restore(ReadReportingErrors(this, [&] { return store.ReadStringList(kLogEncodings); }).value_or(QStringList()),
+                             ReadReportingErrors(this, [&] { return store.ReadString(kLegacyEncoding); }).value_or(QString()));
+}
+
+void TfmLogViewer::SaveEncodingState(TStateStore& store) const
+{
+    store.WriteStringList(kLogEncodings, FEncodingChoices.PerLog());
+    store.WriteString(kLegacyEncoding, FEncodingChoices.LegacyName());
+}
+
 std::optional<QString> TfmLogViewer::SaveState()
 {
     FStateSaved = true;
@@ -105,6 +120,7 @@ std::optional<QString> TfmLogViewer::SaveState()
     // isHidden, not isVisible: the window itself may be hidden already while it closes.
     store.WriteInteger(kTimelineVisible, dwTimeline->isHidden() ? 0 : 1);
     store.WriteInteger(kNotifySeverity, FNotifyAtLeast ? static_cast<int>(*FNotifyAtLeast) : -1);
+    SaveEncodingState(store);
     return store.Sync();
 }
 

@@ -23,11 +23,11 @@ namespace {
 const QString kNoDescription =
     QStringLiteral("No description available for this message.\r\nSee fblvlog.descr for details");
 
-// The text as lines: breaks at CR LF, lone CR and lone LF; a final line break ends the last
-// line rather than starting another.
+// The text (UTF-8) as lines: breaks at CR LF, lone CR and lone LF; a final line break ends the
+// last line rather than starting another.
 QString AsLines(const std::string& text)
 {
-    QString lines = QString::fromLocal8Bit(text);
+    QString lines = QString::fromStdString(text);
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lines.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     if (lines.endsWith(QLatin1Char('\n')))

@@ -179,7 +179,7 @@ TEST(KsLogRecords, InvalidBytesBecomeReplacementCharactersAndNothingElseIsLost)
             " \"q\" b\\s\n\n"};
     TempFolder folder;
     const std::string bytes = entries[0] + entries[1] + entries[2];
-    const TKsLogResult result = RunKsLog({"list", folder.Write("bytes.log", bytes), "--format", "jsonl"});
+    const TKsLogResult result = RunKsLog({"list", folder.Write("bytes.log", bytes), "--format", "jsonl", "--encoding", "UTF-8"});
     QStringDecoder utf8(QStringDecoder::Utf8);
     (void)QString(utf8.decode(QByteArray::fromStdString(result.Out)));
     EXPECT_FALSE(utf8.hasError()) << "the output is not valid UTF-8";

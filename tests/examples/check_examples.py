@@ -43,15 +43,20 @@ FILTER_OPTIONS = {
 REPEATABLE = {"--kind", "--grep"}
 COMMANDS = {
     "summary": {"--since": "WHEN", "--until": "WHEN", "--json": None, "--catalogue": "PATH"},
-    "list": {**FILTER_OPTIONS, "--format": "FORMAT", "--explain": None, "--catalogue": "PATH"},
+    "list": {**FILTER_OPTIONS, "--format": "FORMAT", "--explain": None, "--encoding": "NAME",
+             "--catalogue": "PATH"},
     "follow": {**FILTER_OPTIONS, "--format": "FORMAT", "--explain": None, "--from-start": None,
-               "--catalogue": "PATH"},
+               "--encoding": "NAME", "--catalogue": "PATH"},
 }
 ALONE = {"--help", "--version"}
 ALL_OPTIONS = ALONE | {option for options in COMMANDS.values() for option in options}
 FORMATS = {"text", "csv", "jsonl"}
 SEVERITIES = {"critical", "error", "warning", "info", "unknown"}
-PLACEHOLDERS = {"FILE", "WHEN", "LEVEL", "TEXT", "RE", "PATH", "FORMAT"}
+PLACEHOLDERS = {"FILE", "WHEN", "LEVEL", "TEXT", "RE", "PATH", "FORMAT", "NAME"}
+# The encodings kslog reads (their names in any letter case).
+ENCODINGS = {"utf-8", "windows-1250", "windows-1251", "windows-1252", "windows-1253", "windows-1254",
+             "windows-1255", "windows-1256", "windows-1257", "windows-1258", "iso-8859-1", "iso-8859-2",
+             "iso-8859-5", "iso-8859-15", "koi8-r", "ibm866", "shift_jis", "gbk", "big5"}
 
 # The fields of a record, in order, with their JSON types; "description" only with --explain.
 RECORD_FIELDS = [
@@ -93,6 +98,8 @@ def check_value(option: str, kind: str, value: str) -> str | None:
         return f"{option}: {value!r} is none of {sorted(FORMATS)}"
     if kind == "LEVEL" and value not in SEVERITIES:
         return f"{option}: {value!r} is none of {sorted(SEVERITIES)}"
+    if kind == "NAME" and value.lower() not in ENCODINGS:
+        return f"{option}: {value!r} is none of {sorted(ENCODINGS)}"
     if kind in ("TEXT", "RE", "PATH") and value == "":
         return f"{option}: empty value"
     return None

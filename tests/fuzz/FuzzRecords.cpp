@@ -1,6 +1,9 @@
-// The record writers on any entry bytes: every JSON line is well-formed JSON (checked by a small
-// strict reader here) and every CSV row has the header's number of fields.
+// The record writers on any entry bytes, read in any offered encoding: every JSON line is
+// well-formed JSON (checked by a small strict reader here) and valid UTF-8, every CSV row has the
+// header's number of fields; decoding gives valid UTF-8, and the automatic choice weighs bytes
+// taken in two pieces as it weighs them whole.
 
+#include "FBLogEncoding.h"
 #include "FBLogRecords.h"
 #include "uFBLogDescriptor.h"
 
@@ -116,15 +119,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const FBLogMsg msg{0, static_cast<std::int64_t>(size), size > 0 ? data[0] * 1000.0 : 0.0};
     const FBLogKind kind = size > 1 ? static_cast<FBLogKind>(data[1] % 3) : kUnknownKind;
+    const TFBLogDecoder decoder(OfferedEncodings()[size > 2 ? data[2] % OfferedEncodings().size() : 0].Encoding);
+    const std::string decoded = decoder.ToUtf8(text);
+    Require(ValidUtf8(decoded) == decoded);
+    TFBLogEncodingGuess whole, pieces;
+    whole.Take(text);
+    const std::size_t cut = size > 3 ? data[3] % (size + 1) : 0;
+    pieces.Take(text.substr(0, cut));
+    pieces.Take(text.substr(cut));
+    Require(whole.Choice(TFBLogEncoding::Koi8R) == pieces.Choice(TFBLogEncoding::Koi8R));
     for (const bool explain : {false, true}) {
         std::string line;
-        TFBLogRecordWriter(TFBLogRecordFormat::JsonLines, catalogue, explain).Append(line, 1, msg, text, kind);
+        TFBLogRecordWriter(TFBLogRecordFormat::JsonLines, catalogue, explain, decoder).Append(line, 1, msg, text, kind);
         Require(!line.empty() && line.back() == '\n' && line.find('\n') == line.size() - 1);
         line.pop_back();
         Require(TJsonReader(line).Document());
         Require(ValidUtf8(line) == line);
 
-        const TFBLogRecordWriter csv(TFBLogRecordFormat::Csv, catalogue, explain);
+        const TFBLogRecordWriter csv(TFBLogRecordFormat::Csv, catalogue, explain, decoder);
         std::string row;
         csv.Append(row, 1, msg, text, kind);
         const std::string header = csv.Header();

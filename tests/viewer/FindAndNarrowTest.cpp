@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -20,17 +19,6 @@ const QString kHost = QStringLiteral("DBHOST (Server)");
 const QString kReset = QStringLiteral("INET/inet_error: read errno = 10054");
 const QString kCorrupt = QStringLiteral("internal gds software consistency check (decompression overran buffer (179))");
 const QString kUnknown = QStringLiteral("Zyxwv qutsr, a message no catalogue row knows");
-
-// Waits, letting events run, until the condition holds or five seconds have passed.
-template <typename Condition>
-bool WaitUntil(Condition&& condition)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
-}
 
 class FindAndNarrowTest : public ViewerTest {
 protected:

@@ -43,8 +43,10 @@ protected:
     {
         MakeRoom();
         ViewerTest::TearDown();
+        // Back to the test's own folder (the test program points XDG_CONFIG_HOME at one), never
+        // the user's ~/.config.
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                           QDir::homePath() + QStringLiteral("/.config"));
+                           qEnvironmentVariable("XDG_CONFIG_HOME", QDir::homePath() + QStringLiteral("/.config")));
         qputenv("XDG_DATA_HOME", FPreviousData);
         if (FMounted)
             std::system(("umount '" + FMount.toStdString() + "'").c_str());

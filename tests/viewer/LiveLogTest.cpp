@@ -222,19 +222,9 @@ TEST_F(LiveLogTest, ExportWritesExactlyWhatKslogPrints)
     ASSERT_EQ(window.MessagesModel()->RowCount(), static_cast<int>(window.LogMsgs().size()));
     for (const auto& [format, name] : {std::pair{TFBLogRecordFormat::JsonLines, "jsonl"},
                                        {TFBLogRecordFormat::Csv, "csv"}, {TFBLogRecordFormat::Text, "text"}}) {
-        const QString exported = QString::fromStdString(FFolder.PathOf(std::string("export.") + name));
-        window.ExportVisibleEntries(exported, format);
-        QFile file(exported);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-
-        QProcess kslog;
-        kslog.start(QStringLiteral(KSLOG_PATH), {QStringLiteral("list"), QString::fromStdString(FPath),
-                                                  QStringLiteral("--format"), QString::fromLatin1(name)});
-        ASSERT_TRUE(kslog.waitForFinished(30000));
-        EXPECT_EQ(kslog.exitCode(), 0) << kslog.readAllStandardError().toStdString();
-        const QByteArray printed = kslog.readAllStandardOutput();
-        EXPECT_FALSE(printed.isEmpty());
-        EXPECT_TRUE(file.readAll() == printed) << name;
+        const TExportAndPrint result = ExportAndList(window, QString::fromStdString(FPath), format, name);
+        EXPECT_FALSE(result.Printed.isEmpty());
+        EXPECT_TRUE(result.Written == result.Printed) << name;
     }
     EXPECT_THROW(window.ExportVisibleEntries(QString::fromStdString(FPath), TFBLogRecordFormat::Text), std::exception)
         << "the log itself is never written";

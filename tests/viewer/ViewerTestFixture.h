@@ -15,8 +15,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDateTimeEdit>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
+#include <QProcess>
 #include <QSettings>
 #include <QTest>
 
@@ -24,6 +26,17 @@
 
 #include <memory>
 #include <vector>
+
+// Waits, letting events run, until the condition holds or five seconds have passed.
+template <typename Condition>
+bool WaitUntil(Condition&& condition)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return condition();
+}
 
 class ViewerTest : public ::testing::Test {
 protected:
@@ -136,6 +149,30 @@ protected:
     static void Trigger(TfmLogViewer& window, const char* actionName)
     {
         window.findChild<QAction*>(QString::fromLatin1(actionName))->trigger();
+    }
+
+    // What the window's export writes of the log in a format ("jsonl", "csv", "text"), and what
+    // kslog list prints of it with the more arguments given.
+    struct TExportAndPrint {
+        QByteArray Written;
+        QByteArray Printed;
+    };
+    TExportAndPrint ExportAndList(TfmLogViewer& window, const QString& log, TFBLogRecordFormat format,
+                                  const char* name, const QStringList& more = {})
+    {
+        TExportAndPrint result;
+        const QString exported = QString::fromStdString(FFolder.PathOf(std::string("export.") + name));
+        window.ExportVisibleEntries(exported, format);
+        QFile file(exported);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name;
+        result.Written = file.readAll();
+        QProcess kslog;
+        kslog.start(QStringLiteral(KSLOG_PATH),
+                    QStringList{QStringLiteral("list"), log, QStringLiteral("--format"), QString::fromLatin1(name)} + more);
+        EXPECT_TRUE(kslog.waitForFinished(30000));
+        EXPECT_EQ(kslog.exitCode(), 0) << kslog.readAllStandardError().toStdString();
+        result.Printed = kslog.readAllStandardOutput();
+        return result;
     }
 
     static QComboBox* DateFilter(TfmLogViewer& window)
