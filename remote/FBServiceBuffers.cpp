@@ -1,6 +1,7 @@
 #include "FBServiceBuffers.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <stdexcept>
 
@@ -54,7 +55,11 @@ std::optional<TFBServerAddress> ParseServerAddress(std::string_view text)
         if (close == std::string_view::npos)
             return std::nullopt;
         const std::string_view inside = text.substr(1, close - 1);
-        if (inside.empty() || inside.find_first_not_of("0123456789abcdefABCDEF:.%") != std::string_view::npos)
+        // An IPv6 address, perhaps with a zone: "fe80::1%eth0".
+        const bool addressCharacters = std::all_of(inside.begin(), inside.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '.' || c == '%';
+        });
+        if (inside.find(':') == std::string_view::npos || !addressCharacters)
             return std::nullopt;
         address.Host = std::string(inside);
         rest = text.substr(close + 1);

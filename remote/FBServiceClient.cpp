@@ -16,7 +16,7 @@ enum : FBStatus {
     CodeServiceNotDefined = 335544563, CodeServiceNotExecutable = 335544703, CodeLookup = 335544704,
     CodeNetworkError = 335544721, CodeConnect = 335544722, CodeRead = 335544726, CodeWrite = 335544727,
     CodeLoginSameAsRole = 335544745, CodeTaskDenied = 335544788, CodeServicePrivileges = 335544790,
-    CodeConnectTimeout = 335544975, CodeStartFailed = 335545036,
+    CodeServiceNotSupported = 335544814, CodeConnectTimeout = 335544975, CodeStartFailed = 335545036,
 };
 constexpr int kStatusLength = 20;
 #ifdef ECONNREFUSED
@@ -122,8 +122,9 @@ TFBRemoteFailure ClassifyStatus(const FBStatus* status, TFBServiceStage stage)
     if (facts.HasSystemError({kConnectionRefused, kWinConnectionRefused}) ||
         (stage == TFBServiceStage::Attach && facts.Has({CodeConnect})))
         return TFBRemoteFailure::ConnectionRefused;
-    if (stage == TFBServiceStage::Start && facts.Has({CodeServiceNotDefined, CodeServiceNotExecutable, CodeWishList,
-                                                       CodeBadSpbForm, CodeStartFailed}))
+    if (stage == TFBServiceStage::Start && facts.Has({CodeServiceNotSupported, CodeServiceNotDefined,
+                                                       CodeServiceNotExecutable, CodeWishList, CodeBadSpbForm,
+                                                       CodeStartFailed}))
         return TFBRemoteFailure::GetLogUnsupported;
     if (stage == TFBServiceStage::Read && facts.Has({CodeNetworkError, CodeRead, CodeWrite}))
         return TFBRemoteFailure::ConnectionLost;

@@ -5,8 +5,9 @@
 # already running: FIREBIRD_BOOT_BUILD makes the server and its tools take every folder from
 # $FIREBIRD instead of the ones compiled in (/etc/firebird, /var/lib/firebird, /var/log/firebird).
 #
-#   firebird-private-server.sh start DIR   starts it; DIR/server.env then holds
-#                                          KSLOG_FB_PORT, KSLOG_FB_PASSWORD, KSLOG_FB_LOG, ...
+#   firebird-private-server.sh start DIR   starts it and has it write real entries to its log
+#                                          (online validations, a sweep); DIR/server.env
+#                                          then holds KSLOG_FB_PORT, KSLOG_FB_PASSWORD, KSLOG_FB_LOG, ...
 #   firebird-private-server.sh stop DIR    stops it and removes DIR
 #   firebird-private-server.sh env DIR     prints the environment its tools need (for eval)
 #
@@ -74,6 +75,21 @@ wait_until_listening() {
   fail "the server did not listen on port $port within 10 seconds: $(cat "$dir/server.out" 2>/dev/null)"
 }
 
+# Entries the server writes itself: online validations through the services and a sweep, enough
+# of them that a fetch takes many reads of a small buffer. (Failed logins and attaches to missing
+# databases leave no entry in a Firebird 3 log.)
+make_log_entries() {
+  local port=$1 password=$2 database="$dir/data/entries.fdb" validations=${KSLOG_FB_VALIDATIONS:-40}
+  local server="127.0.0.1/$port"
+  (
+    echo "create database '$server:$database' user 'SYSDBA' password '$password';" | isql-fb -q
+    for _ in $(seq 1 "$validations"); do
+      fbsvcmgr "$server:service_mgr" user SYSDBA password "$password" action_validate dbname "$database"
+    done
+    gfix -sweep -user SYSDBA -password "$password" "$server:$database"
+  ) > "$dir/entries.out" 2>&1 || fail "cannot make entries in the log: $(cat "$dir/entries.out")"
+}
+
 start() {
   command -v isql-fb > /dev/null || fail "isql-fb is missing (Debian: apt-get install firebird3.0-utils)"
   local install server=/usr/sbin/firebird port password
@@ -94,6 +110,7 @@ start() {
   local pid=$!
   echo "$pid" > "$dir/server.pid"
   wait_until_listening "$port" "$pid"
+  make_log_entries "$port" "$password"
   cat > "$dir/server.env" <<ENV
 KSLOG_FB_PORT=$port
 KSLOG_FB_USER=SYSDBA
