@@ -117,6 +117,7 @@ TfmLogViewer::TfmLogViewer(QWidget* parent)
     SetupFinding();
     SetupLiveLog();
     SetupTimeline();
+    SetupRemote();
     ConnectControls();
     FormCreate();
 }
