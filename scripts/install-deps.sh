@@ -3,7 +3,12 @@
 # Runs apt-get as root, or through sudo for other users.
 set -euo pipefail
 
-packages=(g++ make cmake pkg-config libgtest-dev qt6-base-dev libre2-dev libcli11-dev python3 groff-base clang libclang-rt-14-dev)
+# qtkeychain-qt6-dev: remembered server passwords in the desktop's keychain (optional to build).
+# firebird3.0-server, firebird3.0-utils: the private server the remote-fetch tests start (the
+# package's own system server is left alone); libfbclient2, firebird-dev: the client library the
+# viewer loads at run time, and the header the tests check the hand-written numbers against.
+packages=(g++ make cmake pkg-config libgtest-dev qt6-base-dev libre2-dev libcli11-dev python3 groff-base clang
+          libclang-rt-14-dev qtkeychain-qt6-dev firebird3.0-server firebird3.0-utils libfbclient2 firebird-dev)
 
 missing=()
 for package in "${packages[@]}"; do

@@ -46,12 +46,15 @@ COMMANDS = {
     "list": {**FILTER_OPTIONS, "--format": "FORMAT", "--explain": None, "--catalogue": "PATH"},
     "follow": {**FILTER_OPTIONS, "--format": "FORMAT", "--explain": None, "--from-start": None,
                "--catalogue": "PATH"},
+    "fetch": {"--user": "USER", "--password-file": "PATH", "--output": "FILE"},
 }
+# Short options and the long ones they stand for.
+SHORT_OPTIONS = {"-o": "--output"}
 ALONE = {"--help", "--version"}
 ALL_OPTIONS = ALONE | {option for options in COMMANDS.values() for option in options}
 FORMATS = {"text", "csv", "jsonl"}
 SEVERITIES = {"critical", "error", "warning", "info", "unknown"}
-PLACEHOLDERS = {"FILE", "WHEN", "LEVEL", "TEXT", "RE", "PATH", "FORMAT"}
+PLACEHOLDERS = {"FILE", "WHEN", "LEVEL", "TEXT", "RE", "PATH", "FORMAT", "HOST", "USER"}
 
 # The fields of a record, in order, with their JSON types; "description" only with --explain.
 RECORD_FIELDS = [
@@ -114,7 +117,7 @@ def check_command(argv: list[str]) -> list[str]:
     problems, files, seen = [], [], set()
     i = 1
     while i < len(words):
-        word = words[i]
+        word = SHORT_OPTIONS.get(words[i], words[i])
         if word.startswith("--"):
             option = word.split("=", 1)[0]
             if option not in allowed:
