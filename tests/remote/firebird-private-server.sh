@@ -95,7 +95,8 @@ start() {
   local install server=/usr/sbin/firebird port password
   install=$(find_install)
   [ -x "$server" ] || fail "$server is missing (Debian: apt-get install firebird3.0-server)"
-  rm -rf "$dir"
+  # A server left over from an interrupted run goes first.
+  stop
   mkdir -p "$dir/root" "$dir/lock" "$dir/tmp" "$dir/data"
   # Copies, not links: the engine finds its root from where its module lies, after links.
   cp -RL "$install/plugins" "$install/intl" "$install/firebird.msg" "$install/plugins.conf" "$dir/root/"
