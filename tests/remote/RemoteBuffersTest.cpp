@@ -72,12 +72,15 @@ TEST(ServiceBuffers, AttachBufferCarriesUserPasswordRoleAndTimeout)
 
 TEST(ServiceBuffers, ReadsOutputRepliesUntilTheEnd)
 {
-    const auto more = ParseOutputReply("\x3f\x03\x00" "abc" "\x02\x01"s);
+    // The data points into the reply buffer, which therefore outlives it here.
+    const std::string moreBytes = "\x3f\x03\x00" "abc" "\x02\x01"s;
+    const auto more = ParseOutputReply(moreBytes);
     ASSERT_TRUE(more);
     EXPECT_EQ(more->Data, "abc");
     EXPECT_FALSE(more->Finished);
 
-    const auto last = ParseOutputReply("\x3f\x02\x00" "\n\n" "\x01"s);
+    const std::string lastBytes = "\x3f\x02\x00" "\n\n" "\x01"s;
+    const auto last = ParseOutputReply(lastBytes);
     ASSERT_TRUE(last);
     EXPECT_EQ(last->Data, "\n\n");
     EXPECT_FALSE(last->Finished) << "only an empty read ends the output";
