@@ -124,7 +124,6 @@ std::string QueryTimeoutItems(int seconds)
 std::optional<TFBOutputReply> ParseOutputReply(std::string_view reply)
 {
     TFBOutputReply result;
-    bool sawOutput = false;
     bool waiting = false;  // truncated, timed out or not ready: more may follow
     std::size_t at = 0;
     while (at < reply.size() && reply[at] != FBService::InfoEnd) {
@@ -138,7 +137,6 @@ std::optional<TFBOutputReply> ParseOutputReply(std::string_view reply)
                 return std::nullopt;
             result.Data = reply.substr(at, length);
             at += length;
-            sawOutput = true;
         } else if (item == FBService::InfoTruncated || item == FBService::InfoTimeout ||
                    item == FBService::InfoDataNotReady) {
             waiting = true;
@@ -148,6 +146,7 @@ std::optional<TFBOutputReply> ParseOutputReply(std::string_view reply)
     }
     if (at >= reply.size())
         return std::nullopt;  // no end mark: the buffer was too small for the reply
-    result.Finished = sawOutput && result.Data.empty() && !waiting;
+    // Nothing came and nothing is said to be coming: the output is over.
+    result.Finished = result.Data.empty() && !waiting;
     return result;
 }

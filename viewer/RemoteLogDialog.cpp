@@ -7,6 +7,8 @@
 #include "PasswordKeychain.h"
 #include "ReplaceableFunction.h"
 
+#include <QLineEdit>
+
 namespace {
 
 std::optional<TRemoteLogRequest> ShowRemoteLogDialog(QWidget* parent, const TRemoteLogDialogSetup& setup)
@@ -39,7 +41,9 @@ TfmRemoteLog::TfmRemoteLog(const TRemoteLogDialogSetup& setup, QWidget* parent)
                                    ? QStringLiteral("Keep the password in the desktop's keychain, never in the "
                                                     "settings file; untick to forget a kept one")
                                    : unavailable);
-    connect(ui->cbHost, &QComboBox::currentTextChanged, this, [this] { FillKeptPassword(); });
+    // Once a server is chosen or typed, not at every keystroke: the keychain may take a while.
+    connect(ui->cbHost, &QComboBox::activated, this, [this] { FillKeptPassword(); });
+    connect(ui->cbHost->lineEdit(), &QLineEdit::editingFinished, this, [this] { FillKeptPassword(); });
     connect(ui->edUser, &QLineEdit::editingFinished, this, [this] { FillKeptPassword(); });
     FillKeptPassword();
     if (!setup.Servers.isEmpty())

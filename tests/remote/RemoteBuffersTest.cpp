@@ -85,9 +85,11 @@ TEST(ServiceBuffers, ReadsOutputRepliesUntilTheEnd)
     EXPECT_EQ(last->Data, "\n\n");
     EXPECT_FALSE(last->Finished) << "only an empty read ends the output";
 
-    const auto end = ParseOutputReply("\x3f\x00\x00\x01"s);
-    ASSERT_TRUE(end);
-    EXPECT_TRUE(end->Finished);
+    for (const std::string& over : {"\x3f\x00\x00\x01"s, "\x01"s}) {
+        const auto end = ParseOutputReply(over);
+        ASSERT_TRUE(end);
+        EXPECT_TRUE(end->Finished);
+    }
 
     // A read that waited in vain is empty but not the end.
     for (const std::string& waiting : {"\x3f\x00\x00\x40\x01"s, "\x40\x3f\x00\x00\x01"s, "\x3f\x00\x00\x04\x01"s}) {
