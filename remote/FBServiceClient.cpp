@@ -95,7 +95,7 @@ std::string Explanation(TFBRemoteFailure failure, const std::string& server, con
                " with that password.";
     case TFBRemoteFailure::NoPrivilege:
         return "The user " + Quoted(user) + " may not read the log of " + Quoted(server) +
-               ": that takes SYSDBA or a user with the RDB$ADMIN role.";
+               ": the server hands its log only to SYSDBA and the administrators it maps to it.";
     case TFBRemoteFailure::GetLogUnsupported:
         return "The server " + Quoted(server) + " does not hand out its log through the Services API.";
     case TFBRemoteFailure::ConnectionLost:

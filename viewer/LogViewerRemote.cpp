@@ -19,7 +19,9 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressDialog>
@@ -38,6 +40,9 @@ struct TRemoteLogSession {
     std::string Bytes;
     TFBFetchOptions Options;
 };
+
+// Diagnostics of every fetch (QT_LOGGING_RULES="kestrelon.remote.debug=true" shows them all).
+Q_LOGGING_CATEGORY(lcRemoteFetch, "kestrelon.remote")
 
 namespace {
 
@@ -86,6 +91,29 @@ void EndWorker(std::thread& worker, const TFetchState& state)
 QString FetchCaption(const QString& host, std::int64_t received)
 {
     return QStringLiteral("Fetching the log of %1... %2 bytes received").arg(host).arg(received);
+}
+
+// Shows the bytes received in the window's caption and a progress dialog until the fetch ends
+// (true) or the user cancels it with its button or Esc (false).
+bool WaitForFetch(QWidget* window, const QString& host, const TFetchState& state)
+{
+    QProgressDialog progress(FetchCaption(host, 0), QStringLiteral("Cancel"), 0, 0, window);
+    progress.setObjectName(QStringLiteral("pdRemoteFetch"));
+    progress.setWindowTitle(ApplicationTitle());
+    progress.setMinimumDuration(0);
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, &progress, [&] {
+        if (state.Done) {
+            progress.accept();
+            return;
+        }
+        const QString caption = FetchCaption(host, state.Received);
+        window->setWindowTitle(caption);
+        progress.setLabelText(caption);
+    });
+    ticker.start(kProgressTickMs);
+    window->setWindowTitle(FetchCaption(host, 0));
+    return progress.exec() == QDialog::Accepted;
 }
 
 // "db1/3051" becomes "db1_3051.log": a name without the characters file systems refuse.
@@ -191,40 +219,32 @@ void TfmLogViewer::RefetchServerLog()
 std::optional<std::string> TfmLogViewer::FetchShowingProgress(const QString& host, const TFBCredentials& credentials)
 {
     const TPassScope busy(*this);
+    qCDebug(lcRemoteFetch, "fetching the log of %s as %s", qPrintable(host), credentials.User.c_str());
+    QElapsedTimer clock;
+    clock.start();
     auto state = std::make_shared<TFetchState>();
     std::thread worker([state, host = host.toStdString(), credentials, options = FRemote->Options] {
         RunFetch(*state, host, credentials, options);
     });
 
-    QProgressDialog progress(FetchCaption(host, 0), QStringLiteral("Cancel"), 0, 0, this);
-    progress.setObjectName(QStringLiteral("pdRemoteFetch"));
-    progress.setWindowTitle(ApplicationTitle());
-    progress.setMinimumDuration(0);
-    QTimer ticker;
-    connect(&ticker, &QTimer::timeout, &progress, [&] {
-        if (state->Done) {
-            progress.accept();
-            return;
-        }
-        const QString caption = FetchCaption(host, state->Received);
-        setWindowTitle(caption);
-        progress.setLabelText(caption);
-    });
-    ticker.start(kProgressTickMs);
-    setWindowTitle(FetchCaption(host, 0));
-    const bool cancelled = progress.exec() != QDialog::Accepted;
-    ticker.stop();
+    const bool cancelled = !WaitForFetch(this, host, *state);
     setWindowTitle(ApplicationTitle());
     state->Cancel = true;
     EndWorker(worker, *state);
     if (cancelled) {
+        qCInfo(lcRemoteFetch, "fetching the log of %s was cancelled after %lld ms", qPrintable(host),
+               static_cast<long long>(clock.elapsed()));
         ShowLiveState(QStringLiteral("Fetching the log of %1 was cancelled.").arg(host));
         return std::nullopt;
     }
     if (state->Error) {
+        qCWarning(lcRemoteFetch, "fetching the log of %s failed (category %d): %s", qPrintable(host),
+                  static_cast<int>(state->Error->Failure()), state->Error->what());
         ShowErrorMessage(this, QString::fromLocal8Bit(state->Error->what()));
         return std::nullopt;
     }
+    qCDebug(lcRemoteFetch, "fetched %zu bytes of %s in %lld ms", state->Log.size(), qPrintable(host),
+            static_cast<long long>(clock.elapsed()));
     return std::move(state->Log);
 }
 
