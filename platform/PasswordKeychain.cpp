@@ -22,10 +22,26 @@ void RunToEnd(Job& job)
     loop.exec();
 }
 
+// Whether the desktop runs a keychain service at all: asked once, by reading a key nobody keeps.
+QString ProbeKeychain()
+{
+    QKeychain::ReadPasswordJob job(kKeychainService);
+    job.setKey(QStringLiteral("kslogviewer probe"));
+    RunToEnd(job);
+    if (job.error() == QKeychain::NoError || job.error() == QKeychain::EntryNotFound)
+        return {};
+    return QStringLiteral("No keychain can be used on this desktop (%1); start one, such as GNOME Keyring or "
+                          "KWallet, to keep passwords. Until then they are asked for every time.")
+        .arg(job.errorString());
+}
+
 TPasswordKeychain DesktopKeychain()
 {
     TPasswordKeychain keychain;
-    keychain.UnavailableReason = [] { return QString(); };
+    keychain.UnavailableReason = [] {
+        static const QString reason = ProbeKeychain();
+        return reason;
+    };
     keychain.Read = [](const QString& key) -> std::optional<QString> {
         QKeychain::ReadPasswordJob job(kKeychainService);
         job.setKey(key);

@@ -21,6 +21,7 @@
 #include <QFileDialog>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QMenuBar>
@@ -154,6 +155,10 @@ void TfmLogViewer::SetupRemote()
     if (auto* logMenu = findChild<QMenu*>(QStringLiteral("mnLog")))
         logMenu->insertAction(findChild<QAction*>(QStringLiteral("acExportVisible")), saveAs);
 
+    // The caption of the name panel says "Server:" for a server's log; it must fit.
+    QLabel* nameCaption = FStatusPanels[4];
+    nameCaption->setMinimumWidth(nameCaption->fontMetrics().horizontalAdvance(QStringLiteral("Server:")) + 4);
+
     connect(openRemote, &QAction::triggered, this, Guarded(&TfmLogViewer::acOpenRemoteExecute));
     connect(saveAs, &QAction::triggered, this, Guarded(&TfmLogViewer::acSaveLogAsExecute));
 }
@@ -198,12 +203,12 @@ bool TfmLogViewer::OpenServerLog(const TRemoteLogRequest& request)
     std::optional<std::string> bytes = FetchShowingProgress(request.Host, credentials);
     if (!bytes)
         return false;
-    RememberServer(request);
     FRemote->Host = request.Host;
     FRemote->Credentials = credentials;
     FRemote->Bytes = std::move(*bytes);
     FLogFileName.clear();
     RunLoadSequence(true);
+    RememberServer(request);
     return true;
 }
 
@@ -264,8 +269,13 @@ void TfmLogViewer::RememberServer(const TRemoteLogRequest& request)
     const TPasswordKeychain& keychain = PasswordKeychain();
     if (!keychain.UnavailableReason().isEmpty())
         return;
-    if (const std::optional<QString> error =
-            request.Remember ? keychain.Keep(key, request.Password) : keychain.Forget(key))
+    if (!request.Remember) {
+        // Most often nothing was kept: a failure to forget is no news for the user.
+        if (const std::optional<QString> error = keychain.Forget(key))
+            qCInfo(lcRemoteFetch, "the keychain could not forget a password: %s", qPrintable(*error));
+        return;
+    }
+    if (const std::optional<QString> error = keychain.Keep(key, request.Password))
         ShowErrorMessage(this, QStringLiteral("The password could not be kept in the desktop's keychain: %1")
                                    .arg(*error));
 }
