@@ -5,6 +5,10 @@
 #include <initializer_list>
 #include <vector>
 
+#ifndef _WIN32
+#include <csignal>
+#endif
+
 namespace {
 
 // Status vector layout: argument kinds, and the error codes the categories are read from.
@@ -104,6 +108,36 @@ std::string Explanation(TFBRemoteFailure failure, const std::string& server, con
     default: return "The log of " + Quoted(server) + " could not be fetched.";
     }
 }
+
+// The client library, at its first call, puts handlers of its own on SIGINT and SIGTERM that no
+// longer end the process (they only shut the library's connections down). A program that
+// fetched a log must still end when it is told to, so the handlers it had come back after each
+// fetch; the library keeps no connection between fetches that would need its own.
+class TSignalHandlingKept {
+public:
+    TSignalHandlingKept()
+    {
+#ifndef _WIN32
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            sigaction(kSignals[i], nullptr, &FSaved[i]);
+#endif
+    }
+    ~TSignalHandlingKept()
+    {
+#ifndef _WIN32
+        for (std::size_t i = 0; i < std::size(kSignals); ++i)
+            sigaction(kSignals[i], &FSaved[i], nullptr);
+#endif
+    }
+    TSignalHandlingKept(const TSignalHandlingKept&) = delete;
+    TSignalHandlingKept& operator=(const TSignalHandlingKept&) = delete;
+
+private:
+#ifndef _WIN32
+    static constexpr int kSignals[] = {SIGINT, SIGTERM};
+    struct sigaction FSaved[std::size(kSignals)] = {};
+#endif
+};
 
 }  // namespace
 
@@ -219,6 +253,7 @@ std::string FetchServerLog(std::shared_ptr<const TFBClientLibrary> library, cons
                            const TFBFetchProgress& progress, const TFBFetchOptions& options)
 {
     const TFBServerAddress address = RequireServerAddress(host);
+    const TSignalHandlingKept signalHandling;
     TFBServiceConnection connection(std::move(library), address, credentials, options);
     connection.Start(GetLogActionParameters());
     std::string log;

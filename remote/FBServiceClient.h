@@ -55,7 +55,8 @@ private:
 TFBServerAddress RequireServerAddress(const std::string& host);
 
 // The whole log of the server at `host` (as ParseServerAddress reads it), exactly as the server
-// holds it. Throws EFBRemoteError.
+// holds it. The process's handling of SIGINT and SIGTERM is as before when it returns, whatever
+// the client library set meanwhile. Throws EFBRemoteError.
 std::string FetchServerLog(std::shared_ptr<const TFBClientLibrary> library, const std::string& host,
                            const TFBCredentials& credentials, const std::atomic<bool>* cancel = nullptr,
                            const TFBFetchProgress& progress = {}, const TFBFetchOptions& options = {});

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <csignal>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -153,4 +154,21 @@ TEST_F(RemoteServerTest, ServerWithoutAnActionSaysSo)
         EXPECT_EQ(error.Failure(), TFBRemoteFailure::GetLogUnsupported);
         EXPECT_NE(std::string(error.what()).find("does not hand out its log"), std::string::npos) << error.what();
     }
+}
+
+TEST_F(RemoteServerTest, ProcessKeepsItsSignalHandlingThroughFetches)
+{
+    // The client library's first call takes SIGINT and SIGTERM over, so that they no longer end
+    // the process; each fetch, failed or not, gives them back.
+    const auto handlers = [] {
+        struct sigaction interrupt = {}, terminate = {};
+        sigaction(SIGINT, nullptr, &interrupt);
+        sigaction(SIGTERM, nullptr, &terminate);
+        return std::pair(interrupt.sa_handler, terminate.sa_handler);
+    };
+    const auto before = handlers();
+    EXPECT_THROW(FetchServerLog(Library(), "127.0.0.1/" + ClosedPort(), FServer.Sysdba()), EFBRemoteError);
+    EXPECT_EQ(handlers(), before);
+    FetchServerLog(Library(), FServer.Host(), FServer.Sysdba());
+    EXPECT_EQ(handlers(), before);
 }
