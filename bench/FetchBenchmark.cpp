@@ -7,6 +7,7 @@
 
 #include "FBLogSampleGenerator.h"
 #include "FBServiceClient.h"
+#include "Stopwatch.h"
 
 #include <chrono>
 #include <cstdio>
@@ -18,14 +19,6 @@
 #include <string>
 
 namespace {
-
-template <typename Work>
-double Seconds(Work&& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 std::map<std::string, std::string> ServerEnvironment(const std::string& folder)
 {
