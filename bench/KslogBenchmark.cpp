@@ -8,6 +8,7 @@
 #include "FBLogSampleGenerator.h"
 #include "ProcessMemory.h"
 #include "KsLogCommands.h"
+#include "Stopwatch.h"
 
 #include <chrono>
 #include <cstdio>
@@ -21,14 +22,6 @@
 #include <unistd.h>
 
 namespace {
-
-template <typename Work>
-double Seconds(Work&& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
 
 // The baseline: every byte read in 1 MiB blocks and passed over once by memchr.
 std::size_t ReadWithMemchr(const std::string& path)

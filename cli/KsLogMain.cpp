@@ -1,13 +1,15 @@
-// kslog: the log engine of the viewer on the command line, for servers without a display and
-// for shipping logs to central stores. Exit status as grep: 0 when something was printed or
-// matched, 1 when nothing matched, 2 on errors.
+// kslog: the log engine of the viewer on the command line, for servers without a display,
+// for shipping logs to central stores and for fetching a server's log over the network. Exit
+// status as grep: 0 when something was printed or matched, 1 when nothing matched, 2 on errors.
 
 #include "KsLogArguments.h"
 #include "KsLogCommands.h"
+#include "KsLogFetch.h"
 #include "KsLogOutput.h"
 #include "KsLogSource.h"
 
 #include "FBLogFile.h"
+#include "FBRemoteError.h"
 #include "VersionValues.h"
 
 #include <CLI/CLI.hpp>
@@ -102,6 +104,15 @@ void ApplyFilterArguments(const TFilterArguments& arguments, TKsLogSettings& set
     }
 }
 
+void AddFetchOptions(CLI::App& command, TKsLogFetchSettings& settings)
+{
+    command.add_option("HOST", settings.Host, "The server: db1, db1/3051 (a port), 10.0.0.5, [::1]/3050")->required();
+    command.add_option("--user", settings.User, "The user name (default: ISC_USER, else SYSDBA)");
+    command.add_option("--password-file", settings.PasswordFile,
+                       "A file whose first line is the password; - reads standard input (default: ISC_PASSWORD)");
+    command.add_option("-o,--output", settings.Output, "Write the log to this new file instead of standard output");
+}
+
 int Run(int argc, char** argv)
 {
     CLI::App app{"kslog - summarise, list, export and follow Firebird and InterBase server logs"};
@@ -130,6 +141,10 @@ int Run(int argc, char** argv)
     AddEncodingOption(*follow, filter);
     follow->add_flag("--from-start", settings.FromStart, "Print what the file holds before following it");
 
+    TKsLogFetchSettings fetchSettings;
+    CLI::App* fetch = app.add_subcommand("fetch", "A server's log through the Firebird Services API");
+    AddFetchOptions(*fetch, fetchSettings);
+
     const std::vector<std::string> arguments = CommandLineArguments(argc, argv);
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments)
@@ -144,6 +159,8 @@ int Run(int argc, char** argv)
         Complain(std::string(error.what()) + "\nRun with --help for more information.");
         return kExitError;
     }
+    if (fetch->parsed())
+        return RunFetch(fetchSettings);
     ApplyFilterArguments(filter, settings);
     settings.Format = *ParseRecordFormat(format);
     if (summary->parsed())
@@ -161,6 +178,8 @@ int main(int argc, char** argv)
         return Run(argc, argv);
     } catch (const EKsLogUsageError& error) {
         Complain(error.Message);
+    } catch (const EFBRemoteError& error) {
+        Complain(error.what());
     } catch (const EKsLogOutputError& error) {
         Complain("Cannot write the output. " + error.Reason);
     } catch (const std::exception& error) {

@@ -26,14 +26,14 @@ constexpr TExportChoice kExportChoices[] = {
     {"Log text (*.log *.txt)", TFBLogRecordFormat::Text, "log"},
 };
 
+}  // namespace
+
 bool SameFile(const QString& a, const QString& b)
 {
     const QFileInfo left(a);
     const QFileInfo right(b);
     return left.exists() && right.exists() && left.canonicalFilePath() == right.canonicalFilePath();
 }
-
-}  // namespace
 
 void TfmLogViewer::acExportVisibleExecute()
 {

@@ -255,6 +255,10 @@ void TfmLogViewer::StopFollowingOnUserMove()
 
 void TfmLogViewer::acReloadExecute()
 {
+    if (ShowingServerLog()) {
+        RefetchServerLog();
+        return;
+    }
     ReloadKeepingView(QStringLiteral("The log file was read again."));
 }
 

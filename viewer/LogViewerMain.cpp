@@ -133,6 +133,7 @@ TfmLogViewer::TfmLogViewer(QWidget* parent, std::optional<QStringList> arguments
     SetupTimeline();
     SetupRecentLogs();
     SetupEncoding();
+    SetupRemote();
     ConnectControls();
     FormCreate(arguments ? *arguments : QCoreApplication::arguments());
     ShowShortcutsInToolTips(this);

@@ -44,6 +44,10 @@ class TFindBar;
 class TKindsModel;
 class TLogMessagesModel;
 class TTimelineChart;
+struct TFBCredentials;
+struct TFBFetchOptions;
+struct TRemoteLogRequest;
+struct TRemoteLogSession;
 
 // The first argument after the program's name that names an existing file, exactly as written.
 QString FirstExistingFileArgument(const QStringList& arguments);
@@ -168,6 +172,18 @@ public:
     void acExportVisibleExecute();
     void ExportVisibleEntries(const QString& fileName, TFBLogRecordFormat format);
 
+    // A server's log, fetched through the Firebird Services API and shown as a file of those
+    // bytes would be; F5 fetches it again. "Save log as..." writes the log shown to a new file.
+    void acOpenRemoteExecute();
+    void acSaveLogAsExecute();
+    // Fetches and shows the log; false, with the view as it was, when it failed or was cancelled.
+    bool OpenServerLog(const TRemoteLogRequest& request);
+    void SaveLogAs(const QString& fileName);
+    bool ShowingServerLog() const;
+    QString ServerName() const;
+    // How fetches read; tests make them read in small pieces.
+    void SetRemoteFetchOptions(const TFBFetchOptions& options);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -213,6 +229,11 @@ private:
     void NotifyAboutArrivals(const FBLogKinds& kinds);
     void ShowLiveState(const QString& text);
     void SetupStatusBar();
+    void SetupRemote();
+    std::string_view ServerLogBytes() const;
+    void RefetchServerLog();
+    std::optional<std::string> FetchShowingProgress(const QString& host, const TFBCredentials& credentials);
+    void RememberServer(const TRemoteLogRequest& request);
     void SetupViews();
     int SizeDaysColumns();
     void ConnectControls();
@@ -330,6 +351,8 @@ private:
         QDate To;
     };
     std::vector<TShownRange> FRangesBefore;
+
+    std::shared_ptr<TRemoteLogSession> FRemote;
 
     std::unique_ptr<TLayoutStore> FLayout;
     bool FLayoutRestored = false;

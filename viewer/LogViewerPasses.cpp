@@ -51,7 +51,8 @@ void TfmLogViewer::PassEnded()
 
 void TfmLogViewer::ShowFileName()
 {
-    FStatusPanels[5]->setText(DisplayFileName(FLogFileName));
+    FStatusPanels[4]->setText(ShowingServerLog() ? QStringLiteral("Server:") : QStringLiteral("File:"));
+    FStatusPanels[5]->setText(ShowingServerLog() ? ServerName() : DisplayFileName(FLogFileName));
 }
 
 void TfmLogViewer::ShowFileSize(std::int64_t size)
@@ -101,6 +102,8 @@ void TfmLogViewer::LoadLogFile()
 void TfmLogViewer::ScanLogFile()
 {
     FParser = std::make_unique<TFBLogParser>(LocalPath(FLogFileName));
+    if (ShowingServerLog())
+        FParser->LoadBytes(ServerLogBytes());
     FParser->SetProgressSink(
         [this](const std::string& caption) {
             setWindowTitle(QString::fromLatin1(caption));

@@ -11,6 +11,9 @@
 QAction* AddAction(QWidget* owner, const QString& caption, const char* name, const QKeySequence& keys = {});
 
 
+// True when both name the same existing file (through links too): the log is never written.
+bool SameFile(const QString& a, const QString& b);
+
 // Marks a pass (or a sequence of passes) as running, so that commands arriving while it lets
 // events run leave it alone; a close asked for meanwhile happens when the outermost one ends.
 class TPassScope {

@@ -47,12 +47,15 @@ COMMANDS = {
              "--catalogue": "PATH"},
     "follow": {**FILTER_OPTIONS, "--format": "FORMAT", "--explain": None, "--from-start": None,
                "--encoding": "NAME", "--catalogue": "PATH"},
+    "fetch": {"--user": "USER", "--password-file": "PATH", "--output": "FILE"},
 }
+# Short options and the long ones they stand for.
+SHORT_OPTIONS = {"-o": "--output"}
 ALONE = {"--help", "--version"}
 ALL_OPTIONS = ALONE | {option for options in COMMANDS.values() for option in options}
 FORMATS = {"text", "csv", "jsonl"}
 SEVERITIES = {"critical", "error", "warning", "info", "unknown"}
-PLACEHOLDERS = {"FILE", "WHEN", "LEVEL", "TEXT", "RE", "PATH", "FORMAT", "NAME"}
+PLACEHOLDERS = {"FILE", "WHEN", "LEVEL", "TEXT", "RE", "PATH", "FORMAT", "NAME", "HOST", "USER"}
 # The encodings kslog reads (their names in any letter case).
 ENCODINGS = {"utf-8", "windows-1250", "windows-1251", "windows-1252", "windows-1253", "windows-1254",
              "windows-1255", "windows-1256", "windows-1257", "windows-1258", "iso-8859-1", "iso-8859-2",
@@ -121,7 +124,7 @@ def check_command(argv: list[str]) -> list[str]:
     problems, files, seen = [], [], set()
     i = 1
     while i < len(words):
-        word = words[i]
+        word = SHORT_OPTIONS.get(words[i], words[i])
         if word.startswith("--"):
             option = word.split("=", 1)[0]
             if option not in allowed:

@@ -280,7 +280,7 @@ TEST_F(WindowComfortsTest, EveryCommandHasItsKeysInItsTooltipAndEveryControlASpo
     TfmLogViewer window;
     ShowAndActivate(window);
     for (const char* name : {"acFBLogOpen", "acExit", "acReload", "acFollow", "acExportVisible", "acFind", "acFindNext",
-                             "acFindPrevious", "acCopy", "acCopyAsTable", "acShowTimeline"}) {
+                             "acFindPrevious", "acCopy", "acCopyAsTable", "acShowTimeline", "acOpenRemote", "acSaveLogAs"}) {
         const QAction* action = window.findChild<QAction*>(QString::fromLatin1(name));
         ASSERT_NE(action, nullptr) << name;
         EXPECT_FALSE(action->shortcut().isEmpty()) << name;
