@@ -1,6 +1,6 @@
-// Measures the log scan against the floor of any scanner: reading the file into memory plus
+// Measures the log scan against the floor of any scanner: reading the file in blocks plus
 // one memchr pass over it. Generates realistic logs (LF and CR LF) of the given size, times
-// both in this process, and measures the scan's peak memory in a child process of its own.
+// both in this process, and measures the program's own memory after a scan in a child process.
 // Then, over the same scanned log, times what the viewer does with the index: classifying every
 // entry by the description catalogue, searching the entries (against a case-insensitive memchr
 // pass over the same bytes), and narrowing the list by kind, date range and search.
@@ -46,20 +46,22 @@ double SecondsSince(Clock::time_point start)
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// The floor: the whole file into memory, then one memchr pass counting line feeds.
+// The floor: the file read in 1 MiB blocks into one buffer, and one memchr pass over each block
+// counting line feeds.
 std::size_t ReadAndCountLines(const std::string& path)
 {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return 0;
-    const auto size = static_cast<std::size_t>(std::filesystem::file_size(path));
-    std::unique_ptr<char[]> data(new char[size]);
-    const std::size_t got = std::fread(data.get(), 1, size, file);
-    std::fclose(file);
+    constexpr std::size_t kBlock = 1 << 20;
+    std::unique_ptr<char[]> block(new char[kBlock]);
     std::size_t lines = 0;
-    for (const char* p = data.get(); (p = static_cast<const char*>(std::memchr(p, '\n', got - (p - data.get()))));
-         ++p)
-        ++lines;
+    for (std::size_t got; (got = std::fread(block.get(), 1, kBlock, file)) > 0;) {
+        const char* end = block.get() + got;
+        for (const char* p = block.get(); (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))); ++p)
+            ++lines;
+    }
+    std::fclose(file);
     return lines;
 }
 
@@ -305,7 +307,7 @@ void Measure(const char* self, const std::string& label, const std::string& path
     std::printf("  (a) floor, read + memchr:  %7.1f ms  %8.1f MB/s\n", floor * 1e3, mb / floor);
     std::printf("  (b) ScanEntries:           %7.1f ms  %8.1f MB/s  %10.0f entries/s\n", scan * 1e3, mb / scan,
                 static_cast<double>(entries) / scan);
-    std::printf("  ratio b/a: %.2f (target: at most 2.0)\n", scan / floor);
+    std::printf("  ratio b/a: %.2f (target: at most 1.5)\n", scan / floor);
     ReportMemory(self, path, size);
     MeasureEngine(path, scan, catalogue);
 }
