@@ -77,8 +77,9 @@ void TfmLogViewer::OpenLog(const QString& path)
 
 void TfmLogViewer::RememberOpenedLog()
 {
+    // Kept whole, so that a name given relative to the folder of one start opens at the next.
     if (FileExists(LocalPath(FLogFileName)))
-        FRecentLogs = WithRecentLog(FRecentLogs, FLogFileName);
+        FRecentLogs = WithRecentLog(FRecentLogs, QFileInfo(FLogFileName).absoluteFilePath());
 }
 
 void TfmLogViewer::SetupRecentLogs()

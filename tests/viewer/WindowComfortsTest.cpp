@@ -8,6 +8,7 @@
 #include "ViewerTestFixture.h"
 
 #include <QAccessible>
+#include <QDir>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -156,15 +157,26 @@ TEST_F(WindowComfortsTest, RecentLogsComeFirstOnceEachAtMostTenAndMissingOnesAre
         EXPECT_FALSE(window.RecentLogs().contains(paths[0]));
         window.close();
     }
+    {
+        // A name relative to the folder the program started in is kept whole.
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(QFileInfo(paths[7]).absolutePath());
+        TfmLogViewer window(nullptr, QStringList{QStringLiteral("kslogviewer"), QFileInfo(paths[7]).fileName()});
+        ShowAndActivate(window);
+        QDir::setCurrent(previous);
+        EXPECT_EQ(window.RecentLogs()[0], paths[7]);
+        window.close();
+    }
     std::filesystem::remove(paths[11].toStdString());
     TfmLogViewer window;
     ShowAndActivate(window);
-    EXPECT_EQ(window.RecentLogs()[1], paths[11]) << "the list is kept between runs";
+    EXPECT_EQ(window.RecentLogs()[1], paths[5]) << "the list is kept between runs";
+    EXPECT_EQ(window.RecentLogs()[2], paths[11]);
     auto* recent = window.findChild<QMenu*>(QStringLiteral("mnRecent"));
     emit recent->aboutToShow();
-    EXPECT_TRUE(recent->findChild<QAction*>(QStringLiteral("miRecent1"))->isEnabled());
-    EXPECT_FALSE(recent->findChild<QAction*>(QStringLiteral("miRecent2"))->isEnabled()) << "a missing log is greyed";
-    recent->findChild<QAction*>(QStringLiteral("miRecent3"))->trigger();
+    EXPECT_TRUE(recent->findChild<QAction*>(QStringLiteral("miRecent2"))->isEnabled());
+    EXPECT_FALSE(recent->findChild<QAction*>(QStringLiteral("miRecent3"))->isEnabled()) << "a missing log is greyed";
+    recent->findChild<QAction*>(QStringLiteral("miRecent4"))->trigger();
     EXPECT_EQ(window.LogFileName(), window.RecentLogs()[0]);
 }
 
