@@ -1,6 +1,7 @@
 #include "FBLogParallel.h"
 
 #include <algorithm>
+#include <exception>
 #include <thread>
 #include <vector>
 
@@ -15,10 +16,23 @@ void ForEachPartInParallel(std::size_t count, std::size_t grain,
         work(0, count);
         return;
     }
-    std::vector<std::thread> workers;
-    for (std::size_t first = part; first < count; first += part)
-        workers.emplace_back(work, first, std::min(count, first + part));
-    work(0, part);
-    for (std::thread& worker : workers)
-        worker.join();
+    // An error in any part (running out of memory, a cancelled pass) reaches the caller once
+    // every part has stopped.
+    std::vector<std::exception_ptr> failures((count + part - 1) / part);
+    const auto runPart = [&](std::size_t first) {
+        try {
+            work(first, std::min(count, first + part));
+        } catch (...) {
+            failures[first / part] = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> workers;
+        for (std::size_t first = part; first < count; first += part)
+            workers.emplace_back(runPart, first);
+        runPart(0);
+    }
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
 }

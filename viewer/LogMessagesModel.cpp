@@ -191,7 +191,7 @@ bool TLogMessagesModel::IsClientEntry(int row) const
     return CellText(row, ColumnSource).contains(QLatin1String("client"), Qt::CaseInsensitive);
 }
 
-std::vector<int> TLogMessagesModel::TextRanks(int column) const
+std::vector<int> TLogMessagesModel::TextRanks(int column, const TSortProgress& progress) const
 {
     // The "C" locale's collator compares code points and ignores the case setting; a program
     // started without a locale compares as in English instead.
@@ -200,12 +200,39 @@ std::vector<int> TLogMessagesModel::TextRanks(int column) const
         locale = QLocale(QLocale::English, QLocale::UnitedStates);
     QCollator collator{locale};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    if (std::optional<std::vector<int>> ranks = TextRanksByAsciiKeys(column, collator))
+    if (std::optional<std::vector<int>> ranks = TextRanksByAsciiKeys(column, collator, progress))
         return std::move(*ranks);
-    return TextRanksBySortKeys(column, collator);
+    return TextRanksBySortKeys(column, collator, progress);
 }
 
 namespace {
+
+// One stage of a sort, from one share of the whole to another, told how far it has come; it
+// passes that on about every 64 Ki rows.
+class TSortStage {
+public:
+    TSortStage(const TLogMessagesModel::TSortProgress& progress, double from, double to, std::size_t total)
+        : FProgress(progress), FFrom(from), FTo(to), FTotal(std::max<std::size_t>(total, 1))
+    {
+        Reached(0);
+    }
+
+    void Reached(std::size_t done)
+    {
+        if (!FProgress || done < FNext)
+            return;
+        FNext = done + kRowsPerReport;
+        FProgress(FFrom + (FTo - FFrom) * static_cast<double>(done) / static_cast<double>(FTotal));
+    }
+
+private:
+    static constexpr std::size_t kRowsPerReport = 1 << 16;
+    const TLogMessagesModel::TSortProgress& FProgress;
+    double FFrom;
+    double FTo;
+    std::size_t FTotal;
+    std::size_t FNext = 0;
+};
 
 // A row during the sort by ASCII keys: the next 16 bytes of its key, and where the rest begins.
 struct TKeyedRow {
@@ -228,6 +255,24 @@ inline void Prefetch(const char* address)
 #endif
 }
 
+// The ranks given so far: tied rows get one rank, in key order.
+struct TRanking {
+    const TAsciiCollationKeys& Keys;
+    std::vector<int>& RankOfRow;
+    TSortStage Stage;
+    int Rank = -1;
+    std::size_t Ranked = 0;
+
+    void RankTogether(const TKeyedRow* first, const TKeyedRow* last)
+    {
+        ++Rank;
+        for (const TKeyedRow* row = first; row != last; ++row)
+            RankOfRow[row->Row] = Rank;
+        Ranked += static_cast<std::size_t>(last - first);
+        Stage.Reached(Ranked);
+    }
+};
+
 bool ReadNextBytes(TKeyedRow* first, TKeyedRow* last, const TAsciiCollationKeys& keys, bool& allEqual)
 {
     allEqual = true;
@@ -243,13 +288,13 @@ bool ReadNextBytes(TKeyedRow* first, TKeyedRow* last, const TAsciiCollationKeys&
 
 // Sorts the rows by their keys, 16 bytes a round: each round reads the next bytes of the rows
 // that are still tied, so the long common beginnings of log messages cost one pass each instead
-// of being compared again and again. Tied rows get one rank, in key order.
-bool RankByKeys(TKeyedRow* first, TKeyedRow* last, const TAsciiCollationKeys& keys, int& rank, std::vector<int>& rankOfRow)
+// of being compared again and again.
+bool RankByKeys(TKeyedRow* first, TKeyedRow* last, TRanking& ranking)
 {
     // Where all rows still share the next bytes (a common beginning), read on before sorting.
     bool allEqual = true;
     do {
-        if (!ReadNextBytes(first, last, keys, allEqual))
+        if (!ReadNextBytes(first, last, ranking.Keys, allEqual))
             return false;
     } while (allEqual && !first->KeyEnded() && last - first > 1);
     if (!allEqual)
@@ -260,30 +305,51 @@ bool RankByKeys(TKeyedRow* first, TKeyedRow* last, const TAsciiCollationKeys& ke
         TKeyedRow* end = run + 1;
         while (end != last && end->SameBytes(*run))
             ++end;
-        if (end - run == 1 || run->KeyEnded()) {
-            ++rank;
-            for (TKeyedRow* row = run; row != end; ++row)
-                rankOfRow[row->Row] = rank;
-        } else if (!RankByKeys(run, end, keys, rank, rankOfRow)) {
+        if (end - run == 1 || run->KeyEnded())
+            ranking.RankTogether(run, end);
+        else if (!RankByKeys(run, end, ranking))
             return false;
-        }
         run = end;
     }
     return true;
 }
 
+// The rows ordered by their ranks (-1 lowest), stable: a counting sort, one pass to count and
+// one to place.
+std::vector<std::uint32_t> OrderByRanks(const std::vector<int>& ranks, Qt::SortOrder order, TSortStage stage)
+{
+    const int top = ranks.empty() ? -1 : *std::max_element(ranks.begin(), ranks.end());
+    const auto bucketOf = [&](int rank) {
+        return static_cast<std::size_t>(order == Qt::AscendingOrder ? rank + 1 : top - rank);
+    };
+    std::vector<std::uint32_t> next(static_cast<std::size_t>(top) + 3, 0);
+    for (const int rank : ranks)
+        ++next[bucketOf(rank) + 1];
+    std::partial_sum(next.begin(), next.end(), next.begin());
+    std::vector<std::uint32_t> sorted(ranks.size());
+    for (std::size_t row = 0; row < ranks.size(); ++row) {
+        sorted[next[bucketOf(ranks[row])]++] = static_cast<std::uint32_t>(row);
+        stage.Reached(row);
+    }
+    return sorted;
+}
+
 }  // namespace
 
-std::optional<std::vector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int column, const QCollator& collator) const
+std::optional<std::vector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int column, const QCollator& collator,
+                                                                        const TSortProgress& progress) const
 {
     const TAsciiCollationKeys ascii(collator);
     if (!ascii.Usable())
         return std::nullopt;
     std::vector<TKeyedRow> rows;
     rows.reserve(FRows.size());
-    for (std::size_t row = 0; row < FRows.size(); ++row)
+    TSortStage reading(progress, 0.0, 0.2, FRows.size());
+    for (std::size_t row = 0; row < FRows.size(); ++row) {
         if (const std::optional<std::string_view> part = PartView(static_cast<int>(row), column))
             rows.push_back({0, 0, {part->data(), part->data() + part->size()}, static_cast<std::uint32_t>(row)});
+        reading.Reached(row);
+    }
 
     // The keys stand in for the collator only where they agree with it on the log's own texts.
     constexpr std::size_t kSamples = 2000;
@@ -294,25 +360,32 @@ std::optional<std::vector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int colu
         return std::nullopt;
 
     std::vector<int> rankOfRow(FRows.size(), -1);
-    int rank = -1;
-    if (!RankByKeys(rows.data(), rows.data() + rows.size(), ascii, rank, rankOfRow))
+    TRanking ranking{ascii, rankOfRow, TSortStage(progress, 0.2, 0.8, rows.size())};
+    if (!RankByKeys(rows.data(), rows.data() + rows.size(), ranking))
         return std::nullopt;
     return rankOfRow;
 }
 
-std::vector<int> TLogMessagesModel::TextRanksBySortKeys(int column, const QCollator& collator) const
+std::vector<int> TLogMessagesModel::TextRanksBySortKeys(int column, const QCollator& collator,
+                                                        const TSortProgress& progress) const
 {
     // Texts in a log repeat: each distinct text is collated once.
     std::unordered_map<std::string, int> distinct;
     std::vector<int> textOfRow(FRows.size(), -1);
-    for (int row = 0; row < RowCount(); ++row)
+    TSortStage reading(progress, 0.0, 0.4, FRows.size());
+    for (int row = 0; row < RowCount(); ++row) {
         if (std::optional<std::string> text = PartText(row, column))
             textOfRow[static_cast<std::size_t>(row)] =
                 distinct.try_emplace(std::move(*text), static_cast<int>(distinct.size())).first->second;
+        reading.Reached(static_cast<std::size_t>(row));
+    }
 
     std::vector<QCollatorSortKey> keys(distinct.size(), collator.sortKey(QString()));
-    for (const auto& [text, id] : distinct)
+    TSortStage collating(progress, 0.4, 0.8, distinct.size());
+    for (const auto& [text, id] : distinct) {
         keys[static_cast<std::size_t>(id)] = collator.sortKey(Decoded(text));
+        collating.Reached(static_cast<std::size_t>(id));
+    }
     distinct.clear();
 
     std::vector<int> byKey(keys.size());
@@ -332,48 +405,59 @@ std::vector<int> TLogMessagesModel::TextRanksBySortKeys(int column, const QColla
 
 void TLogMessagesModel::Sort(int column, Qt::SortOrder order)
 {
-    if (column != ColumnTime && column != ColumnSource && column != ColumnMessage)
-        return;
-    std::vector<std::size_t> rows(FRows.size());
-    std::iota(rows.begin(), rows.end(), std::size_t{0});
-    const auto sortBy = [&](const auto& key) {
-        if (order == Qt::AscendingOrder)
-            std::stable_sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) { return key[a] < key[b]; });
-        else
-            std::stable_sort(rows.begin(), rows.end(), [&](std::size_t a, std::size_t b) { return key[a] > key[b]; });
-    };
-    if (column == ColumnTime) {
-        std::vector<double> times(FRows.size());
-        std::transform(FRows.begin(), FRows.end(), times.begin(), [](const FBLogMsg& m) { return m.DateTime; });
-        sortBy(times);
-    } else {
-        sortBy(TextRanks(column));
-    }
-    Reorder(rows);
+    if (column == ColumnTime || column == ColumnSource || column == ColumnMessage)
+        TakeSortedRows(SortedRows(column, order));
 }
 
-void TLogMessagesModel::Reorder(const std::vector<std::size_t>& order)
+TLogMessagesModel::TSortedRows TLogMessagesModel::SortedRows(int column, Qt::SortOrder order,
+                                                            const TSortProgress& progress) const
 {
-    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    std::vector<int> newRowOf(FRows.size());
-    std::vector<FBLogMsg> sorted;
-    sorted.reserve(FRows.size());
+    if (column != ColumnTime && column != ColumnSource && column != ColumnMessage)
+        return {};
+    if (column != ColumnTime)
+        return InOrder(OrderByRanks(TextRanks(column, progress), order, TSortStage(progress, 0.8, 1.0, FRows.size())));
+    const TSortStage sorting(progress, 0.0, 0.8, FRows.size());
+    std::vector<std::uint32_t> rows(FRows.size());
+    std::iota(rows.begin(), rows.end(), std::uint32_t{0});
+    const auto time = [this](std::uint32_t row) { return FRows[row].DateTime; };
+    if (order == Qt::AscendingOrder)
+        std::stable_sort(rows.begin(), rows.end(), [&](std::uint32_t a, std::uint32_t b) { return time(a) < time(b); });
+    else
+        std::stable_sort(rows.begin(), rows.end(), [&](std::uint32_t a, std::uint32_t b) { return time(a) > time(b); });
+    if (progress)
+        progress(0.8);
+    return InOrder(rows);
+}
+
+TLogMessagesModel::TSortedRows TLogMessagesModel::InOrder(const std::vector<std::uint32_t>& order) const
+{
+    TSortedRows sorted;
+    sorted.Rows.reserve(FRows.capacity());
+    sorted.NewRowOf.resize(FRows.size());
     for (std::size_t position = 0; position < order.size(); ++position) {
-        sorted.push_back(FRows[order[position]]);
-        newRowOf[order[position]] = static_cast<int>(position);
+        sorted.Rows.push_back(FRows[order[position]]);
+        sorted.NewRowOf[order[position]] = static_cast<int>(position);
     }
-    FRows = std::move(sorted);
     if (!FEntries.empty()) {
-        std::vector<std::uint32_t> entries(FEntries.size());
-        for (std::size_t position = 0; position < order.size(); ++position)
-            entries[position] = FEntries[order[position]];
-        FEntries = std::move(entries);
+        sorted.Entries.reserve(FEntries.capacity());
+        for (const std::uint32_t row : order)
+            sorted.Entries.push_back(FEntries[row]);
     }
+    return sorted;
+}
+
+void TLogMessagesModel::TakeSortedRows(TSortedRows sorted)
+{
+    if (sorted.Rows.size() != FRows.size())
+        return;
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    FRows = std::move(sorted.Rows);
+    FEntries = std::move(sorted.Entries);
     // Selected rows stay selected where they now stand.
     const QModelIndexList before = persistentIndexList();
     QModelIndexList after;
     for (const QModelIndex& index : before)
-        after << this->index(newRowOf[static_cast<std::size_t>(index.row())], index.column());
+        after << this->index(sorted.NewRowOf[static_cast<std::size_t>(index.row())], index.column());
     changePersistentIndexList(before, after);
     emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }

@@ -9,6 +9,7 @@
 
 #include <QAbstractTableModel>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,6 +67,20 @@ public:
     // last in descending. "No" does not sort.
     void Sort(int column, Qt::SortOrder order);
 
+    // The rows in a new order, worked out apart from the model.
+    struct TSortedRows {
+        std::vector<FBLogMsg> Rows;
+        std::vector<std::uint32_t> Entries;
+        std::vector<int> NewRowOf;  // where each row of the old order went
+    };
+    // Told the share of a sort done, from 0 to 1, now and then; it may throw to stop the sort.
+    using TSortProgress = std::function<void(double done)>;
+    // The rows sorted as Sort() sorts them, without changing the model: for a worker thread,
+    // while the rows and the log stay as they are. Empty for "No".
+    TSortedRows SortedRows(int column, Qt::SortOrder order, const TSortProgress& progress = {}) const;
+    // Takes the rows that SortedRows() worked out from the rows as they are now.
+    void TakeSortedRows(TSortedRows sorted);
+
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
@@ -80,10 +95,11 @@ private:
     std::optional<std::string> PartText(int row, int column) const;
     // Each row's rank in the collated order of its texts (equal texts, equal ranks; -1 for a row
     // without text).
-    std::vector<int> TextRanks(int column) const;
-    std::optional<std::vector<int>> TextRanksByAsciiKeys(int column, const QCollator& collator) const;
-    std::vector<int> TextRanksBySortKeys(int column, const QCollator& collator) const;
-    void Reorder(const std::vector<std::size_t>& order);
+    std::vector<int> TextRanks(int column, const TSortProgress& progress) const;
+    std::optional<std::vector<int>> TextRanksByAsciiKeys(int column, const QCollator& collator,
+                                                         const TSortProgress& progress) const;
+    std::vector<int> TextRanksBySortKeys(int column, const QCollator& collator, const TSortProgress& progress) const;
+    TSortedRows InOrder(const std::vector<std::uint32_t>& order) const;
 
     QVariant Decoration(int row, int column) const;
     QVariant Background(int row) const;

@@ -80,9 +80,9 @@ void TfmLogViewer::SetLogEncoding(std::optional<TFBLogEncoding> encoding)
     ApplyEncoding(FEncodingChoices.EncodingOf(FLogFileName, FParser->ViewRange(0, FParser->FileSize())));
 }
 
-void TfmLogViewer::UseEncodingOfLog()
+void TfmLogViewer::UseEncoding(TFBLogEncoding encoding)
 {
-    FDecoder = TFBLogDecoder(FEncodingChoices.EncodingOf(FLogFileName, FParser->ViewRange(0, FParser->FileSize())));
+    FDecoder = TFBLogDecoder(encoding);
     FMessagesModel->SetDecoder(FDecoder);
     // The search that runs again on the new log looks for its terms in its encoding.
     if (FSearch)
@@ -94,8 +94,7 @@ void TfmLogViewer::ApplyEncoding(TFBLogEncoding encoding)
 {
     FDecoder = TFBLogDecoder(encoding);
     FMessagesModel->SetDecoder(FDecoder);
-    if (FListSortColumn == TLogMessagesModel::ColumnSource || FListSortColumn == TLogMessagesModel::ColumnMessage)
-        FMessagesModel->Sort(FListSortColumn, FListSortOrder);
+    SortListAgain();
     ShowEncoding();
     // The same terms find other entries in other text.
     if (SearchRunning()) {

@@ -6,6 +6,7 @@
 
 #include "ui_LogViewerMain.h"
 
+#include "BackgroundPass.h"
 #include "FBLogNarrowing.h"
 #include "FindBar.h"
 #include "KindsModel.h"
@@ -240,7 +241,7 @@ void TfmLogViewer::SearchFinished(std::uint64_t generation)
         return;
     if (PassRunning()) {
         // The result waits until the pass that let this event run is over.
-        QMetaObject::invokeMethod(this, [this, generation] { SearchFinished(generation); }, Qt::QueuedConnection);
+        RunAfterPass([this, generation] { SearchFinished(generation); });
         return;
     }
     FSearch = std::move(FPendingSearch);
@@ -256,8 +257,12 @@ void TfmLogViewer::RunSearchNow()
 {
     // After a load the search runs again, here and now, so that the list is filled once.
     FSearchMatches.reset();
-    if (FSearch && FParser)
-        FSearchMatches = FSearch->MatchEntries(*FParser, FLogMsgs);
+    if (!FSearch || !FParser)
+        return;
+    // On a worker, so that the window paints meanwhile; it runs to its end, the list waits for it.
+    std::optional<TFBLogEntrySet> matches;
+    TBackgroundPass(this).Run([&] { matches = FSearch->MatchEntries(*FParser, FLogMsgs); });
+    FSearchMatches = std::move(matches);
 }
 
 void TfmLogViewer::SearchResultChanged()

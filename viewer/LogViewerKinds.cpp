@@ -19,7 +19,10 @@
 void TfmLogViewer::ClassifyLog()
 {
     TPassProgress progress(*this, QStringLiteral("Classifying entries... "));
-    FKinds = ClassifyEntries(*FParser, FLogMsgs, *FDescriptor);
+    // It runs to its end: every entry of a log shown has its kind.
+    FBLogKinds kinds;
+    progress.Run([&] { kinds = ClassifyEntries(*FParser, FLogMsgs, *FDescriptor); });
+    FKinds = std::move(kinds);
     FMessagesModel->SetKinds(&FKinds);
     FKindsRange.reset();
 }

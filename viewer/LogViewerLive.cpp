@@ -206,8 +206,7 @@ void TfmLogViewer::TakeInAppendedEntries()
     const std::optional<Qt::SortOrder> timeOrder =
         FListSortColumn == TLogMessagesModel::ColumnTime ? std::optional(FListSortOrder) : std::nullopt;
     FMessagesModel->AddRows(rows, entries, timeOrder);
-    if (FListSortColumn == TLogMessagesModel::ColumnSource || FListSortColumn == TLogMessagesModel::ColumnMessage)
-        FMessagesModel->Sort(FListSortColumn, FListSortOrder);
+    SortListAgain();
     FMovingToNewest = false;
     ShowMessageCount();
     ShowFileSize(FParser->FileSize());
@@ -262,19 +261,21 @@ void TfmLogViewer::acReloadExecute()
     ReloadKeepingView(QStringLiteral("The log file was read again."));
 }
 
-void TfmLogViewer::ReloadKeepingView(const QString& why)
+bool TfmLogViewer::ReloadKeepingView(const QString& why)
 {
     // The selected entry is found again by where it lies and when it was written.
     const int selected = SelectedListRow();
     const std::optional<FBLogMsg> kept = selected >= 0 ? std::optional(FMessagesModel->Row(selected)) : std::nullopt;
     const bool follow = Following();
     FMovingToNewest = true;
-    RunLoadSequence(false);
+    const bool loaded = RunLoadSequence(false);
     FMovingToNewest = false;
+    if (!loaded)
+        return false;
     ShowLiveState(why);
     if (follow) {
         ShowNewestEntry();
-        return;
+        return true;
     }
     for (int row = 0; kept && row < FMessagesModel->RowCount(); ++row) {
         const FBLogMsg& msg = FMessagesModel->Row(row);
@@ -284,6 +285,7 @@ void TfmLogViewer::ReloadKeepingView(const QString& why)
             break;
         }
     }
+    return true;
 }
 
 void TfmLogViewer::SetNotifyAtLeast(std::optional<TFBLogSeverity> severity)

@@ -439,17 +439,21 @@ void TfmLogViewer::miMsgDaysReloadAllClick()
     acReloadExecute();
 }
 
-void TfmLogViewer::RunLoadSequence(bool fallBackToAllRecords)
+bool TfmLogViewer::RunLoadSequence(bool fallBackToAllRecords)
 {
     const TPassScope sequence(*this);
-    RunCommand(this, [this, fallBackToAllRecords] {
-        LoadLogFile();
+    bool loaded = true;
+    RunCommand(this, [&] {
+        if (!LoadLogFile()) {
+            loaded = false;
+            return;
+        }
         RunSearchNow();
         CalculateDays();
-        FillMessageList(PickerTimestamp(ui->dtpDFFrom), PickerTimestamp(ui->dtpDFTo));
-        if (fallBackToAllRecords)
+        if (FillMessageList(PickerTimestamp(ui->dtpDFFrom), PickerTimestamp(ui->dtpDFTo)) && fallBackToAllRecords)
             FallBackToAllRecords();
     });
+    return loaded;
 }
 
 void TfmLogViewer::FallBackToAllRecords()

@@ -19,6 +19,7 @@
 
 #include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -40,6 +41,7 @@ class QFutureWatcher;
 class TDaysModel;
 class TStateStore;
 class TFBLogNarrowing;
+class TPassProgress;
 class TFindBar;
 class TKindsModel;
 class TLogMessagesModel;
@@ -72,9 +74,11 @@ public:
     ~TfmLogViewer() override;
 
     // The passes. Each restores the caption and cursor however it ends; errors go to the caller.
-    void LoadLogFile();
+    // LoadLogFile and FillMessageList return false when the user cancelled them with Esc; what
+    // the window showed before then stays.
+    bool LoadLogFile();
     void CalculateDays();
-    void FillMessageList(double from, double to);
+    bool FillMessageList(double from, double to);
 
     void ShowFileName();
     void ShowFileSize(std::int64_t size);
@@ -216,14 +220,15 @@ private:
     void SetupLiveLog();
     void SetupTimeline();
     void SetupEncoding();
-    void UseEncodingOfLog();
+    void UseEncoding(TFBLogEncoding encoding);
     void ApplyEncoding(TFBLogEncoding encoding);
     void ShowEncoding();
     void RefreshTimeline(double start, double end);
     void ShowDateRange(int choice, QDate from, QDate to);
     void StartWatchingLogFile();
     void TakeInAppendedEntries();
-    void ReloadKeepingView(const QString& why);
+    // False when the user cancelled the load; the view then stays as it was.
+    bool ReloadKeepingView(const QString& why);
     void ShowNewestEntry();
     void StopFollowingOnUserMove();
     void NotifyAboutArrivals(const FBLogKinds& kinds);
@@ -238,8 +243,22 @@ private:
     int SizeDaysColumns();
     void ConnectControls();
 
-    void RunLoadSequence(bool fallBackToAllRecords);
-    void ScanLogFile();
+    // The passes of a load, one after the other; false when the user cancelled one.
+    bool RunLoadSequence(bool fallBackToAllRecords);
+    // A log read on a worker thread, not shown yet.
+    struct TScannedLog {
+        std::unique_ptr<TFBLogParser> Parser;
+        FBLogsMsgs Msgs;
+        std::int64_t ScanEnd = 0;
+        TFBLogEncoding Encoding = TFBLogEncoding::Utf8;
+    };
+    void ScanLogFile(TPassProgress& progress, TScannedLog& scanned) const;
+    // Shows the scanned log in place of the old one, with an empty list and days table.
+    void ReplaceLog(TScannedLog& scanned);
+    void SelectRows(const TFBLogNarrowing& narrowing, TPassProgress& progress, std::vector<FBLogMsg>& rows,
+                    std::vector<std::uint32_t>& entries) const;
+    // Sets the date filter back to what the list's rows were chosen by.
+    void ShowFilterOfList();
     void FallBackToAllRecords();
     void SetDateFilterChoice(int index);
     void SetPickerDate(QDateTimeEdit* picker, QDate date);
@@ -276,6 +295,9 @@ private:
         };
     }
     void ShowListSortMark();
+    // Sorts the list in a pass; false when the user cancelled it, and the rows stay as they were.
+    bool SortList(int column, Qt::SortOrder order);
+    void SortListAgain();
     int SelectedListRow() const;
     int CurrentDaysRow() const;
     void ShowOnlyDay(double dateTime);
@@ -289,6 +311,8 @@ private:
     // Saves the layout and the state at close, and tells the user once when either failed.
     void SaveAtClose();
     void LetPendingEventsRun();
+    // Runs the action once the running pass (and any around it) is over.
+    void RunAfterPass(std::function<void()> action);
     void PassEnded();
 
     std::unique_ptr<Ui::TfmLogViewer> ui;
@@ -351,6 +375,8 @@ private:
         QDate To;
     };
     std::vector<TShownRange> FRangesBefore;
+    // The date filter the rows of the list were chosen by; none before the first fill of a log.
+    std::optional<TShownRange> FListFilter;
 
     std::shared_ptr<TRemoteLogSession> FRemote;
 
@@ -361,6 +387,7 @@ private:
     bool FFirstLoadDone = false;
     int FPassDepth = 0;
     bool FCloseRequested = false;
+    std::vector<std::function<void()>> FAfterPass;
     FBLogClock FClock;
 
     // The list's sort direction flips on every header click; the first click sorts descending.

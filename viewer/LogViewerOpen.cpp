@@ -70,8 +70,13 @@ void TfmLogViewer::OpenLog(const QString& path)
         return;
     }
     const TWaitCursor wait;
-    FLogFileName = path;
-    RunLoadSequence(true);
+    // A load cancelled with Esc leaves the log shown before.
+    const QString previous = std::exchange(FLogFileName, path);
+    if (!RunLoadSequence(true)) {
+        FLogFileName = previous;
+        ShowFileName();
+        return;
+    }
     RememberOpenedLog();
 }
 

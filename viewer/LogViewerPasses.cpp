@@ -19,11 +19,9 @@
 #include <QScopeGuard>
 #include <QTimer>
 
-namespace {
-
-QString FillProgressText(std::size_t done, std::size_t total)
+QString PassProgressText(const QString& prefix, std::size_t done, std::size_t total)
 {
-    QString text = QStringLiteral("Preparing for grid... %1 of %2").arg(done).arg(total);
+    QString text = prefix + QStringLiteral("%1 of %2").arg(done).arg(total);
     if (total != 0) {
         QLocale locale = QLocale();
         locale.setNumberOptions(QLocale::OmitGroupSeparator);
@@ -33,16 +31,21 @@ QString FillProgressText(std::size_t done, std::size_t total)
     return text;
 }
 
-}  // namespace
-
 void TfmLogViewer::LetPendingEventsRun()
 {
     // Input waits until the pass is over; painting, timers and the window system go on.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void TfmLogViewer::RunAfterPass(std::function<void()> action)
+{
+    FAfterPass.push_back(std::move(action));
+}
+
 void TfmLogViewer::PassEnded()
 {
+    for (std::function<void()>& action : std::exchange(FAfterPass, {}))
+        QMetaObject::invokeMethod(this, std::move(action), Qt::QueuedConnection);
     if (FCloseRequested) {
         FCloseRequested = false;
         QTimer::singleShot(0, this, &QWidget::close);
@@ -65,118 +68,159 @@ void TfmLogViewer::ShowMessageCount()
     FStatusPanels[1]->setText(QStringLiteral("%1\\%2").arg(FMessagesModel->RowCount()).arg(FLogMsgs.size()));
 }
 
-void TfmLogViewer::LoadLogFile()
+bool TfmLogViewer::LoadLogFile()
 {
     const TPassScope busy(*this);
     const TWaitCursor wait;
     ShowFileName();
     TPassProgress progress(*this, QStringLiteral("Loading from file... "));
+    // The new log is read while the old one stays in view, so that a cancelled load leaves it.
+    TScannedLog scanned;
+    std::exception_ptr failure;
+    try {
+        if (!progress.Run([&] { ScanLogFile(progress, scanned); }))
+            return false;
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    ReplaceLog(scanned);
+    if (failure)
+        std::rethrow_exception(failure);
+    UseEncoding(scanned.Encoding);
+    ClassifyLog();
+    FDayRuns.Add(FLogMsgs, FKinds, 0);
+    StartWatchingLogFile();
+    return true;
+}
+
+void TfmLogViewer::ReplaceLog(TScannedLog& scanned)
+{
     CancelSearch();
     FSearchMatches.reset();
     FMessagesModel->SetKinds(nullptr);
     FKindsModel->Clear();
     FKindsRange.reset();
     FKinds = FBLogKinds();
-    FLogMsgs = FBLogsMsgs();
-    const auto showCounts = qScopeGuard([this] {
-        ShowFileSize(FParser ? FParser->FileSize() : 0);
-        ShowMessageCount();
-    });
     // Every view that holds rows of the old index is emptied before the old scanner goes.
     FDaysModel->Clear();
     FMessagesModel->SetSource(nullptr, FDescriptor.get());
     ui->memoLogMessage->clear();
     ui->memoMsgDescr->clear();
-    LetPendingEventsRun();
-    FParser.reset();
+    FLogMsgs = FBLogsMsgs();
+    FParser = std::move(scanned.Parser);
+    FLogMsgs = std::move(scanned.Msgs);
+    FScanEnd = scanned.ScanEnd;
     FDayCounter = TFBLogDayCounter();
     FDayRuns = TFBLogDayRuns();
     FRangesBefore.clear();
-    ScanLogFile();
-    UseEncodingOfLog();
-    ClassifyLog();
-    FDayRuns.Add(FLogMsgs, FKinds, 0);
-    StartWatchingLogFile();
+    FListFilter.reset();
+    if (FParser)
+        FMessagesModel->SetSource(FParser.get(), FDescriptor.get());
+    ShowFileSize(FParser ? FParser->FileSize() : 0);
+    ShowMessageCount();
 }
 
-void TfmLogViewer::ScanLogFile()
+void TfmLogViewer::ScanLogFile(TPassProgress& progress, TScannedLog& scanned) const
 {
-    FParser = std::make_unique<TFBLogParser>(LocalPath(FLogFileName));
+    scanned.Parser = std::make_unique<TFBLogParser>(LocalPath(FLogFileName));
+    TFBLogParser& parser = *scanned.Parser;
     if (ShowingServerLog())
-        FParser->LoadBytes(ServerLogBytes());
-    FParser->SetProgressSink(
-        [this](const std::string& caption) {
-            setWindowTitle(QString::fromLatin1(caption));
-            LetPendingEventsRun();
-        },
-        FClock);
-    FBLogsMsgs msgs;
-    FScanEnd = 0;
-    FParser->ScanEntriesFrom(FScanEnd, msgs);
-    FLogMsgs = std::move(msgs);
-    FMessagesModel->SetSource(FParser.get(), FDescriptor.get());
+        parser.LoadBytes(ServerLogBytes());
+    // The scanner reads its clock once per block of entries: there a cancelled load stops.
+    parser.SetProgressSink([&](const std::string& caption) { progress.Show(QString::fromLatin1(caption)); },
+                           [&] {
+                               progress.ThrowIfCancelled();
+                               return FClock();
+                           });
+    parser.ScanEntriesFrom(scanned.ScanEnd, scanned.Msgs);
+    parser.SetProgressSink({});
+    scanned.Encoding = FEncodingChoices.EncodingOf(FLogFileName, parser.ViewRange(0, parser.FileSize()));
 }
 
 void TfmLogViewer::CalculateDays()
 {
     const TPassScope busy(*this);
     TPassProgress progress(*this, QStringLiteral("Calculating for days... "));
-    FDaysModel->Clear();
-    const std::size_t total = FLogMsgs.size();
-    FDayCounter = TFBLogDayCounter();
-    for (std::size_t i = 0; i < total; ++i) {
-        if (progress.Due())
-            progress.Show(QStringLiteral("Calculating for days...  %1 of %2").arg(i).arg(total));
-        FDayCounter.Add(FLogMsgs[i].DateTime);
-    }
+    // Quick enough to run to its end: the days always count the whole log shown.
+    TFBLogDayCounter counter;
+    progress.Run([&] {
+        const QString prefix = QStringLiteral("Calculating for days...  ");
+        for (std::size_t i = 0; i < FLogMsgs.size(); ++i) {
+            if (progress.DueAt(i))
+                progress.Show(prefix + QStringLiteral("%1 of %2").arg(i).arg(FLogMsgs.size()));
+            counter.Add(FLogMsgs[i].DateTime);
+        }
+    });
+    FDayCounter = std::move(counter);
     FDaysModel->SetRows(DayRowsOf(FDayCounter));
     // The row added last becomes the current one.
     if (const int last = FDaysModel->LastAddedRow(); last >= 0)
         ui->dbgDays->setCurrentIndex(FDaysModel->index(last, 0));
 }
 
-void TfmLogViewer::FillMessageList(double from, double to)
+bool TfmLogViewer::FillMessageList(double from, double to)
 {
     const TPassScope busy(*this);
-    SetDaysAlwaysShowSelection(false);
     const TWaitCursor wait;
     const double start = StartOfDay(TimestampDate(from));
     const double end = EndOfDay(TimestampDate(to));
-    FMessagesModel->Clear();
-    FListSortColumn = -1;
-    ShowListSortMark();
+    std::vector<FBLogMsg> rows;
+    std::vector<std::uint32_t> entries;
     {
-        std::vector<FBLogMsg> rows;
-        std::vector<std::uint32_t> entries;
-        // The rows go into the list in one reset, and the count follows, however the fill ends.
-        const auto publish = qScopeGuard([&] {
-            FMessagesModel->SetRows(std::move(rows), std::move(entries));
-            ShowMessageCount();
-        });
         TPassProgress progress(*this, QStringLiteral("Preparing for grid... "));
-        ui->memoLogMessage->clear();
-        ui->memoMsgDescr->clear();
         // The list shows the entries of the date range that the kinds, the severity choice and
         // the search leave.
         const TFBLogNarrowing narrowing = Narrowing(start, end);
-        // Sized once: a list of millions of rows keeps 28 bytes a row, and room for arrivals.
-        std::size_t count = 0;
-        for (std::size_t i = 0; i < FLogMsgs.size(); ++i)
-            count += narrowing.Passes(i, FLogMsgs[i]) ? 1 : 0;
-        rows.reserve(WithRoomToGrow(count));
-        entries.reserve(WithRoomToGrow(count));
-        for (std::size_t i = 0; i < FLogMsgs.size(); ++i) {
-            if (progress.Due())
-                progress.Show(FillProgressText(i, FLogMsgs.size()));
-            if (narrowing.Passes(i, FLogMsgs[i])) {
-                rows.push_back(FLogMsgs[i]);
-                entries.push_back(static_cast<std::uint32_t>(i));
-            }
+        if (!progress.Run([&] { SelectRows(narrowing, progress, rows, entries); })) {
+            ShowFilterOfList();
+            return false;
         }
     }
+    SetDaysAlwaysShowSelection(false);
+    FListSortColumn = -1;
+    ShowListSortMark();
+    ui->memoLogMessage->clear();
+    ui->memoMsgDescr->clear();
+    FMessagesModel->SetRows(std::move(rows), std::move(entries));
+    ShowMessageCount();
+    FListFilter = TShownRange{ui->cbShowDateFilter->currentIndex(), ui->dtpDFFrom->date(), ui->dtpDFTo->date()};
     RefreshKinds(start, end);
     RefreshTimeline(start, end);
     ShowFindResult();
+    ui->btApplyDTFilter->hide();
+    return true;
+}
+
+void TfmLogViewer::SelectRows(const TFBLogNarrowing& narrowing, TPassProgress& progress, std::vector<FBLogMsg>& rows,
+                              std::vector<std::uint32_t>& entries) const
+{
+    // Sized once: a list of millions of rows keeps 28 bytes a row, and room for arrivals.
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < FLogMsgs.size(); ++i)
+        count += narrowing.Passes(i, FLogMsgs[i]) ? 1 : 0;
+    rows.reserve(WithRoomToGrow(count));
+    entries.reserve(WithRoomToGrow(count));
+    const QString prefix = QStringLiteral("Preparing for grid... ");
+    for (std::size_t i = 0; i < FLogMsgs.size(); ++i) {
+        if (i % TPassProgress::kElementsPerCheck == 0)
+            progress.ThrowIfCancelled();
+        if (progress.DueAt(i))
+            progress.Show(PassProgressText(prefix, i, FLogMsgs.size()));
+        if (narrowing.Passes(i, FLogMsgs[i])) {
+            rows.push_back(FLogMsgs[i]);
+            entries.push_back(static_cast<std::uint32_t>(i));
+        }
+    }
+}
+
+void TfmLogViewer::ShowFilterOfList()
+{
+    // The date filter goes back to the choice that the rows in the list were chosen by.
+    if (!FListFilter)
+        return;
+    SetDateFilterChoice(FListFilter->Choice);
+    SetPickerDates(FListFilter->From, FListFilter->To);
+    SetPickersEnabled(FListFilter->Choice == dfCustom);
     ui->btApplyDTFilter->hide();
 }
 

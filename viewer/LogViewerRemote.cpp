@@ -203,11 +203,16 @@ bool TfmLogViewer::OpenServerLog(const TRemoteLogRequest& request)
     std::optional<std::string> bytes = FetchShowingProgress(request.Host, credentials);
     if (!bytes)
         return false;
-    FRemote->Host = request.Host;
-    FRemote->Credentials = credentials;
-    FRemote->Bytes = std::move(*bytes);
-    FLogFileName.clear();
-    RunLoadSequence(true);
+    // A load cancelled with Esc leaves the log shown before, and what it came from.
+    TRemoteLogSession previous{request.Host, credentials, std::move(*bytes), FRemote->Options};
+    std::swap(previous, *FRemote);
+    const QString previousFile = std::exchange(FLogFileName, QString());
+    if (!RunLoadSequence(true)) {
+        std::swap(previous, *FRemote);
+        FLogFileName = previousFile;
+        ShowFileName();
+        return false;
+    }
     RememberServer(request);
     return true;
 }
@@ -217,8 +222,9 @@ void TfmLogViewer::RefetchServerLog()
     std::optional<std::string> bytes = FetchShowingProgress(FRemote->Host, FRemote->Credentials);
     if (!bytes)
         return;
-    FRemote->Bytes = std::move(*bytes);
-    ReloadKeepingView(QStringLiteral("The log was fetched again from the server."));
+    std::swap(FRemote->Bytes, *bytes);
+    if (!ReloadKeepingView(QStringLiteral("The log was fetched again from the server.")))
+        std::swap(FRemote->Bytes, *bytes);
 }
 
 std::optional<std::string> TfmLogViewer::FetchShowingProgress(const QString& host, const TFBCredentials& credentials)

@@ -3,6 +3,7 @@
 // weekend colours, narrowing the list to a day).
 
 #include "LogViewerMain.h"
+#include "LogViewerPasses.h"
 
 #include "ui_LogViewerMain.h"
 
@@ -115,11 +116,45 @@ void TfmLogViewer::VirtualStringTree1HeaderClick(int column)
 {
     if (column == TLogMessagesModel::ColumnNo)
         return;
-    FListSortOrder = FListSortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    const TWaitCursor wait;
-    FMessagesModel->Sort(column, FListSortOrder);
-    FListSortColumn = column;
+    const Qt::SortOrder order = FListSortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    if (SortList(column, order)) {
+        FListSortOrder = order;
+        FListSortColumn = column;
+    }
     ShowListSortMark();
+}
+
+bool TfmLogViewer::SortList(int column, Qt::SortOrder order)
+{
+    const TPassScope busy(*this);
+    const TWaitCursor wait;
+    const QString prefix =
+        QStringLiteral("Sorting by %1... ").arg(FMessagesModel->headerData(column, Qt::Horizontal).toString());
+    TPassProgress progress(*this, prefix);
+    const auto rows = static_cast<std::size_t>(FMessagesModel->RowCount());
+    TLogMessagesModel::TSortedRows sorted;
+    const bool done = progress.Run([&] {
+        sorted = FMessagesModel->SortedRows(column, order, [&](double share) {
+            progress.ThrowIfCancelled();
+            if (progress.Due())
+                progress.Show(PassProgressText(prefix, static_cast<std::size_t>(share * static_cast<double>(rows)), rows));
+        });
+    });
+    if (done)
+        FMessagesModel->TakeSortedRows(std::move(sorted));
+    return done;
+}
+
+void TfmLogViewer::SortListAgain()
+{
+    // Rows that changed their texts or came new are put in the order by text again; where the
+    // user cancels that, the list no longer claims an order.
+    if (FListSortColumn != TLogMessagesModel::ColumnSource && FListSortColumn != TLogMessagesModel::ColumnMessage)
+        return;
+    if (!SortList(FListSortColumn, FListSortOrder)) {
+        FListSortColumn = -1;
+        ShowListSortMark();
+    }
 }
 
 void TfmLogViewer::ShowListSortMark()

@@ -21,9 +21,12 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTest>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -36,6 +39,28 @@ bool WaitUntil(Condition&& condition)
     while (!condition() && timer.elapsed() < 5000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     return condition();
+}
+
+// A progress clock whose first reading on a worker thread (in the middle of a pass) runs the
+// action on the window's thread, as a user or another program would act meanwhile, and waits
+// until it is done. A window whose thread did not handle events during the pass would never
+// run it: the reading then gives up after five seconds, and the action shows as not run.
+inline FBLogClock ClockActingMidPass(QObject& window, std::function<void()> action)
+{
+    auto acted = std::make_shared<std::atomic<bool>>(false);
+    auto asked = std::make_shared<bool>(false);
+    return [&window, action = std::move(action), acted, asked, now = std::int64_t{0}]() mutable {
+        if (QThread::currentThread() != window.thread() && !*asked) {
+            *asked = true;
+            QMetaObject::invokeMethod(&window, [action, acted] {
+                action();
+                *acted = true;
+            }, Qt::QueuedConnection);
+            for (int waited = 0; !*acted && waited < 5000; ++waited)
+                QThread::msleep(1);
+        }
+        return now += 1000;
+    };
 }
 
 class ViewerTest : public ::testing::Test {

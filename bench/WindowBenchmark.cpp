@@ -1,0 +1,163 @@
+// Measures the window on a big log, in the way a user meets it: from "&Open..." to a painted list
+// of all entries (scan, classification, days pass and list fill), the program's own memory after
+// that, and the sorts of the list by "Message", "Source" and "Time". For each it reports the
+// longest time the window went without handling events (a timer ticking every 5 ms).
+// Logs LF and CR LF are each opened in a fresh child process, against the floor of reading the
+// file in 1 MiB blocks plus one memchr pass measured here in the same run.
+//
+//   window_bench [size in MiB, default 1024] [folder for the generated logs, default: temp]
+
+#include "BenchLogs.h"
+#include "FileChooser.h"
+#include "LogMessagesModel.h"
+#include "LogViewerMain.h"
+#include "ProcessMemory.h"
+#include "Stopwatch.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <tuple>
+
+namespace {
+
+// The longest time between two ticks of a 5 ms timer while a piece of work runs: how long the
+// window went without handling events.
+class Heartbeat {
+public:
+    Heartbeat()
+    {
+        FTimer.setInterval(5);
+        QObject::connect(&FTimer, &QTimer::timeout, [this] { Tick(); });
+        FTimer.start();
+    }
+
+    template <typename Work>
+    double LongestGapDuring(Work&& work)
+    {
+        FLast = Now();
+        FLongest = 0;
+        work();
+        Tick();
+        return FLongest;
+    }
+
+private:
+    static double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
+    void Tick()
+    {
+        const double now = Now();
+        FLongest = std::max(FLongest, now - FLast);
+        FLast = now;
+    }
+
+    QTimer FTimer;
+    double FLast = 0;
+    double FLongest = 0;
+};
+
+void PaintList(TfmLogViewer& window)
+{
+    auto* list = window.findChild<QTableView*>(QStringLiteral("VirtualStringTree1"));
+    list->viewport()->repaint();
+}
+
+// Child mode: opens the log in a window and prints what it measured.
+int MeasureWindow(int argc, char** argv, const QString& path, double floorSeconds)
+{
+    QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
+    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    Heartbeat heartbeat;
+    TfmLogViewer window;
+    window.resize(1008, 662);
+    window.show();
+    QCoreApplication::processEvents();
+    window.findChild<QComboBox*>(QStringLiteral("cbShowDateFilter"))->setCurrentIndex(TfmLogViewer::dfAllRecords);
+    SetFileChooser([&](QWidget*, const TFileOpenRequest&) { return path; });
+
+    const long before = StatusKiB("RssAnon:");
+    double openGap = 0;
+    const double openSeconds = Seconds([&] {
+        openGap = heartbeat.LongestGapDuring([&] {
+            window.acFBLogOpenExecute();
+            PaintList(window);
+        });
+    });
+    const long after = StatusKiB("RssAnon:");
+    const double entries = static_cast<double>(window.LogMsgs().size());
+    const double rows = window.MessagesModel()->RowCount();
+    const double own = static_cast<double>(after - before) * 1024.0;
+    const double budget = 24.0 * entries + 24.0 * rows + 64.0 * 1024 * 1024;
+    std::printf("  open to a painted list of %.0f rows: %.3f s = %.1fx the floor (target 4x); "
+                "longest without events %.0f ms (target under 100)\n",
+                rows, openSeconds, openSeconds / floorSeconds, openGap * 1000.0);
+    std::printf("  own memory after opening: %.1f MiB = %.1f bytes/entry (budget 24/entry + 24/row + 64 MiB = %.1f MiB)\n",
+                own / 1048576.0, own / std::max(entries, 1.0), budget / 1048576.0);
+
+    for (const auto& [column, name, target] : {std::tuple{TLogMessagesModel::ColumnMessage, "Message", 4.0},
+                                               std::tuple{TLogMessagesModel::ColumnSource, "Source", 2.0},
+                                               std::tuple{TLogMessagesModel::ColumnTime, "Time", 2.0}}) {
+        double gap = 0;
+        const double seconds = Seconds([&, column = column] {
+            gap = heartbeat.LongestGapDuring([&] {
+                window.VirtualStringTree1HeaderClick(column);
+                PaintList(window);
+            });
+        });
+        std::printf("  sort by %-8s %.3f s (target %.0f s); longest without events %.0f ms\n", name, seconds, target,
+                    gap * 1000.0);
+    }
+    return 0;
+}
+
+template <typename Work>
+double BestOfThree(Work&& work)
+{
+    double best = 1e300;
+    for (int run = 0; run < 3; ++run)
+        best = std::min(best, Seconds(work));
+    return best;
+}
+
+void Measure(const char* self, const char* label, const std::string& path)
+{
+    const double floor = BestOfThree([&] { ReadAndCountLines(path); });
+    std::printf("%s, %.1f MiB: floor (1 MiB block reads + memchr) %.3f s\n", label,
+                static_cast<double>(std::filesystem::file_size(path)) / 1048576.0, floor);
+    std::fflush(stdout);
+    const std::string command = std::string("\"") + self + "\" --open \"" + path + "\" " + std::to_string(floor);
+    if (std::system(command.c_str()) != 0)
+        std::printf("  the window's run failed\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::string(argv[1]) == "--open")
+        return MeasureWindow(argc, argv, QString::fromLocal8Bit(argv[2]), std::atof(argv[3]));
+
+    const std::int64_t mib = argc > 1 ? std::atoll(argv[1]) : 1024;
+    const std::filesystem::path folder =
+        argc > 2 ? std::filesystem::path(argv[2]) : std::filesystem::temp_directory_path() / "kestrelon-bench";
+    std::filesystem::create_directories(folder);
+    std::printf("Window benchmark, %lld MiB logs\n", static_cast<long long>(mib));
+    for (const auto& [label, version, platform] :
+         {std::tuple{"LF log (Firebird 3.0, Linux)", FBServerVersion::Firebird30, FBServerPlatform::Linux},
+          std::tuple{"CR LF log (Firebird 2.5, Windows)", FBServerVersion::Firebird25, FBServerPlatform::Windows}}) {
+        const std::string path = WriteBenchLog(folder, "firebird-window.log", version, platform, mib << 20);
+        Measure(argv[0], label, path);
+        std::filesystem::remove(path);
+    }
+    return 0;
+}
