@@ -25,6 +25,8 @@
 #include <cstdio>
 #include <string>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -82,9 +84,18 @@ int MeasureWindow(int argc, char** argv, const QString& path, double floorSecond
     window.resize(1008, 662);
     window.show();
     QCoreApplication::processEvents();
-    window.findChild<QComboBox*>(QStringLiteral("cbShowDateFilter"))->setCurrentIndex(TfmLogViewer::dfAllRecords);
+    auto* dateFilter = window.findChild<QComboBox*>(QStringLiteral("cbShowDateFilter"));
+    dateFilter->setCurrentIndex(TfmLogViewer::dfAllRecords);
+    emit dateFilter->activated(TfmLogViewer::dfAllRecords);
     SetFileChooser([&](QWidget*, const TFileOpenRequest&) { return path; });
 
+    // Each pass begins by showing its start text: the times between them are the passes' times.
+    std::vector<std::pair<double, QString>> passStarts;
+    const auto passStart = std::chrono::steady_clock::now();
+    QObject::connect(&window, &QWidget::windowTitleChanged, [&](const QString& title) {
+        if (title.endsWith(QStringLiteral("... ")))
+            passStarts.emplace_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - passStart).count(), title);
+    });
     const long before = StatusKiB("RssAnon:");
     double openGap = 0;
     const double openSeconds = Seconds([&] {
@@ -101,6 +112,10 @@ int MeasureWindow(int argc, char** argv, const QString& path, double floorSecond
     std::printf("  open to a painted list of %.0f rows: %.3f s = %.1fx the floor (target 4x); "
                 "longest without events %.0f ms (target under 100)\n",
                 rows, openSeconds, openSeconds / floorSeconds, openGap * 1000.0);
+    const double openEnd = std::chrono::duration<double>(std::chrono::steady_clock::now() - passStart).count();
+    for (std::size_t i = 0; i < passStarts.size(); ++i)
+        std::printf("    %-28s %.3f s\n", qPrintable(passStarts[i].second.trimmed()),
+                    (i + 1 < passStarts.size() ? passStarts[i + 1].first : openEnd) - passStarts[i].first);
     std::printf("  own memory after opening: %.1f MiB = %.1f bytes/entry (budget 24/entry + 24/row + 64 MiB = %.1f MiB)\n",
                 own / 1048576.0, own / std::max(entries, 1.0), budget / 1048576.0);
 
@@ -131,9 +146,10 @@ double BestOfThree(Work&& work)
 
 void Measure(const char* self, const char* label, const std::string& path)
 {
-    const double floor = BestOfThree([&] { ReadAndCountLines(path); });
-    std::printf("%s, %.1f MiB: floor (1 MiB block reads + memchr) %.3f s\n", label,
-                static_cast<double>(std::filesystem::file_size(path)) / 1048576.0, floor);
+    std::size_t lines = 0;
+    const double floor = BestOfThree([&] { lines = ReadAndCountLines(path); });
+    std::printf("%s, %.1f MiB, %zu lines: floor (1 MiB block reads + memchr) %.3f s\n", label,
+                static_cast<double>(std::filesystem::file_size(path)) / 1048576.0, lines, floor);
     std::fflush(stdout);
     const std::string command = std::string("\"") + self + "\" --open \"" + path + "\" " + std::to_string(floor);
     if (std::system(command.c_str()) != 0)

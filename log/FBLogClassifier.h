@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 // 0 for an entry that no row describes, otherwise the row's index plus one. Two bytes an entry:
@@ -18,6 +19,8 @@ constexpr std::size_t kMaxKinds = 65536;
 
 // The kind of one entry text: the row FindDescription would take its answer from.
 FBLogKind KindOfText(const TFBLogDescriptor& catalogue, std::string_view text) noexcept;
+// KindOfText of each text into kinds (as many as texts); faster over many texts.
+void KindsOfTexts(const TFBLogDescriptor& catalogue, std::span<const std::string_view> texts, std::span<FBLogKind> kinds);
 
 // The kinds of all entries of the index, in its order. Spreads the work over the machine's
 // cores; stops early (leaving the rest unknown) when cancel becomes true.

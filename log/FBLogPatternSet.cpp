@@ -98,17 +98,54 @@ void TFBLogPatternSet::BuildTransitions(const std::vector<std::vector<std::int32
 
 int TFBLogPatternSet::FirstMatch(std::string_view text) const noexcept
 {
-    const std::uint32_t* const next = FNext.data();
-    const std::uint32_t patternSlot = FClassCount;
     std::uint32_t row = 0;
     std::uint32_t first = static_cast<std::uint32_t>(kNoPattern);
-    // One load a byte on the way; the pattern slot is read only at the rare states where a
-    // pattern ends.
-    for (const char c : text) {
-        const std::uint32_t step = next[row + FClassOf[static_cast<unsigned char>(c)]];
-        row = step & ~kEndsPattern;
-        if ((step & kEndsPattern) != 0)
-            first = std::min(first, next[row + patternSlot]);
+    for (const char c : text)
+        Step(row, first, static_cast<unsigned char>(c));
+    return Found(first);
+}
+
+void TFBLogPatternSet::FirstMatchOfEach(std::span<const std::string_view> texts, std::span<int> firsts) const noexcept
+{
+    // Each lane walks one text; a lane at the end of its text hands over its result and takes
+    // the next one. Between those moments all lanes step together without looking at their ends.
+    constexpr std::size_t kLanes = 8;
+    constexpr std::size_t kNone = SIZE_MAX;
+    std::array<const unsigned char*, kLanes> pos{};
+    std::array<const unsigned char*, kLanes> end{};
+    std::array<std::uint32_t, kLanes> row{};
+    std::array<std::uint32_t, kLanes> first{};
+    std::array<std::size_t, kLanes> text{};
+    std::size_t next = 0;
+    const auto begin = [&](std::size_t lane) {
+        text[lane] = next < texts.size() ? next++ : kNone;
+        const std::string_view taken = text[lane] == kNone ? std::string_view() : texts[text[lane]];
+        pos[lane] = reinterpret_cast<const unsigned char*>(taken.data());
+        end[lane] = pos[lane] + taken.size();
+        row[lane] = 0;
+        first[lane] = static_cast<std::uint32_t>(kNoPattern);
+    };
+    for (std::size_t lane = 0; lane < kLanes; ++lane)
+        begin(lane);
+    while (next < texts.size()) {
+        std::size_t steps = SIZE_MAX;
+        for (std::size_t lane = 0; lane < kLanes; ++lane)
+            steps = std::min(steps, static_cast<std::size_t>(end[lane] - pos[lane]));
+        for (std::size_t i = 0; i < steps; ++i)
+            for (std::size_t lane = 0; lane < kLanes; ++lane)
+                Step(row[lane], first[lane], *pos[lane]++);
+        for (std::size_t lane = 0; lane < kLanes && next < texts.size(); ++lane)
+            if (pos[lane] == end[lane]) {
+                firsts[text[lane]] = Found(first[lane]);
+                begin(lane);
+            }
     }
-    return first == static_cast<std::uint32_t>(kNoPattern) ? -1 : static_cast<int>(first);
+    // No text left to take: each lane still walking finishes alone.
+    for (std::size_t lane = 0; lane < kLanes; ++lane) {
+        if (text[lane] == kNone)
+            continue;
+        for (; pos[lane] != end[lane]; ++pos[lane])
+            Step(row[lane], first[lane], *pos[lane]);
+        firsts[text[lane]] = Found(first[lane]);
+    }
 }

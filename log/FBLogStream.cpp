@@ -31,7 +31,7 @@ void ClassifyBatch(TFBLogEntryBatch& batch, const TFBLogDescriptor& catalogue)
 {
     batch.Kinds.resize(batch.Texts.size());
     ForEachPartInParallel(batch.Texts.size(), 64, [&](std::size_t first, std::size_t last) {
-        for (std::size_t i = first; i < last; ++i)
-            batch.Kinds[i] = KindOfText(catalogue, batch.Texts[i]);
+        KindsOfTexts(catalogue, std::span(batch.Texts).subspan(first, last - first),
+                     std::span(batch.Kinds).subspan(first, last - first));
     });
 }

@@ -80,6 +80,26 @@ void TLogMessagesModel::SetRows(std::vector<FBLogMsg> rows, std::vector<std::uin
     endResetModel();
 }
 
+void TLogMessagesModel::SetRowsInSteps(std::vector<FBLogMsg> rows, std::vector<std::uint32_t> entries,
+                                       std::size_t step, const std::function<void()>& between)
+{
+    const std::size_t total = rows.size();
+    step = std::max<std::size_t>(step, 1);
+    beginResetModel();
+    FRows = std::move(rows);
+    FEntries = entries.size() == FRows.size() ? std::move(entries) : std::vector<std::uint32_t>();
+    FShownRows = std::min(step, total);
+    endResetModel();
+    while (*FShownRows < total) {
+        between();
+        const std::size_t shown = std::min(*FShownRows + step, total);
+        beginInsertRows({}, static_cast<int>(*FShownRows), static_cast<int>(shown) - 1);
+        FShownRows = shown;
+        endInsertRows();
+    }
+    FShownRows.reset();
+}
+
 void TLogMessagesModel::AddRows(const std::vector<FBLogMsg>& rows, const std::vector<std::uint32_t>& entries,
                                 std::optional<Qt::SortOrder> timeOrder)
 {

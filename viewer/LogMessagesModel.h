@@ -40,6 +40,10 @@ public:
     // Replaces all rows in one reset. entries, when given, holds each row's position in the
     // log's index (4 bytes a row), through which the row's kind and search match are found.
     void SetRows(std::vector<FBLogMsg> rows, std::vector<std::uint32_t> entries = {});
+    // The same, with the rows shown to the views a step of rows at a time and `between` run after
+    // each step: a view takes in millions of rows in steps short enough to paint in between.
+    void SetRowsInSteps(std::vector<FBLogMsg> rows, std::vector<std::uint32_t> entries, std::size_t step,
+                        const std::function<void()>& between);
     void Clear();
     // Adds rows of entries appended to the log. Where the list is sorted by "Time" they go to
     // their place in that order (after rows of the same time); otherwise at the end.
@@ -47,7 +51,7 @@ public:
                  std::optional<Qt::SortOrder> timeOrder);
 
     const FBLogMsg& Row(int row) const { return FRows[static_cast<std::size_t>(row)]; }
-    int RowCount() const { return static_cast<int>(FRows.size()); }
+    int RowCount() const { return static_cast<int>(FShownRows.value_or(FRows.size())); }
     // The row's position in the log's index, or -1 when the rows came without them.
     std::int64_t EntryOfRow(int row) const;
     FBLogKind KindOfRow(int row) const;
@@ -106,6 +110,8 @@ private:
 
     std::vector<FBLogMsg> FRows;
     std::vector<std::uint32_t> FEntries;
+    // How many of the rows the views know of, while SetRowsInSteps hands them over; all otherwise.
+    std::optional<std::size_t> FShownRows;
     const FBLogKinds* FKinds = nullptr;
     const TFBLogParser* FParser = nullptr;
     const TFBLogDescriptor* FDescriptor = nullptr;

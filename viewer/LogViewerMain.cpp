@@ -441,6 +441,8 @@ void TfmLogViewer::miMsgDaysReloadAllClick()
 
 bool TfmLogViewer::RunLoadSequence(bool fallBackToAllRecords)
 {
+    // A log opened before the window's first activation is its first load.
+    FFirstLoadDone = true;
     const TPassScope sequence(*this);
     bool loaded = true;
     RunCommand(this, [&] {

@@ -181,7 +181,9 @@ bool TfmLogViewer::FillMessageList(double from, double to)
     ShowListSortMark();
     ui->memoLogMessage->clear();
     ui->memoMsgDescr->clear();
-    FMessagesModel->SetRows(std::move(rows), std::move(entries));
+    // The view takes the rows in steps, painting in between, so that the window never waits long.
+    constexpr std::size_t kRowsPerStep = 1 << 18;
+    FMessagesModel->SetRowsInSteps(std::move(rows), std::move(entries), kRowsPerStep, [this] { LetPendingEventsRun(); });
     ShowMessageCount();
     FListFilter = TShownRange{ui->cbShowDateFilter->currentIndex(), ui->dtpDFFrom->date(), ui->dtpDFTo->date()};
     RefreshKinds(start, end);

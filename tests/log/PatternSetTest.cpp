@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <span>
 
 namespace {
 
@@ -65,9 +66,20 @@ TEST(PatternSetTest, AgreesWithSearchingEachPatternOnRandomTexts)
         for (int i = 0; i < count; ++i)
             patterns.push_back(RandomText(random, alphabet, 5));
         const TFBLogPatternSet set(patterns);
-        for (int t = 0; t < 20; ++t) {
-            const std::string text = RandomText(random, alphabet, 40);
-            ASSERT_EQ(set.FirstMatch(text), FirstMatchByHand(patterns, text)) << "round " << round;
+        // Walked one by one and all at once, in batches from none to more than the lanes, of
+        // texts of lengths from 0 (so that lanes end together, alone and at once).
+        std::vector<std::string> texts;
+        for (int t = 0; t < 20; ++t)
+            texts.push_back(RandomText(random, alphabet, t % 3 == 0 ? 2 : 40));
+        const std::vector<std::string_view> views(texts.begin(), texts.end());
+        const std::size_t batch = std::uniform_int_distribution<std::size_t>(0, views.size())(random);
+        std::vector<int> firsts(batch, -2);
+        set.FirstMatchOfEach(std::span(views).first(batch), firsts);
+        for (std::size_t t = 0; t < texts.size(); ++t) {
+            const int expected = FirstMatchByHand(patterns, texts[t]);
+            ASSERT_EQ(set.FirstMatch(texts[t]), expected) << "round " << round;
+            if (t < batch)
+                ASSERT_EQ(firsts[t], expected) << "round " << round << ", text " << t << " of " << batch;
         }
     }
 }

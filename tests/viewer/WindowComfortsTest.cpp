@@ -17,6 +17,7 @@
 #include <QMimeData>
 #include <QScreen>
 #include <QStyleOptionHeader>
+#include <QSignalSpy>
 #include <QTableView>
 #include <QUrl>
 
@@ -112,6 +113,27 @@ TEST_F(WindowComfortsTest, TheLogOfTheCommandLineLoadsOnceEvenWhenTheWindowIsNev
     window.activateWindow();
     QTest::qWait(50);
     EXPECT_TRUE(window.findChild<QTableView*>(QStringLiteral("VirtualStringTree1"))->selectionModel()->isRowSelected(3));
+}
+
+TEST_F(WindowComfortsTest, ALogOpenedBeforeTheFirstActivationIsLoadedOnce)
+{
+    TfmLogViewer window;
+    TActivationEater eater;
+    window.installEventFilter(&eater);
+    window.show();
+    QSignalSpy titles(&window, &QWidget::windowTitleChanged);
+    // A load that outlasts the moment of the automatic first load.
+    window.SetProgressClock(ClockActingMidPass(window, [] { QTest::qWait(400); }));
+    Open(window, WriteLog("opened-first.log", 2100));
+    window.SetProgressClock({});
+    QTest::qWait(400);
+
+    // Each load classifies the entries it read once.
+    int loads = 0;
+    for (const QList<QVariant>& title : titles)
+        loads += title.at(0).toString() == QStringLiteral("Classifying entries... ") ? 1 : 0;
+    EXPECT_EQ(loads, 1);
+    EXPECT_EQ(window.LogMsgs().size(), FExpected.ExpectedDateTimes.size());
 }
 
 TEST(LocalFileNamesTest, EveryByteOfANameSurvivesTheWayThroughText)
