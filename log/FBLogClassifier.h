@@ -13,7 +13,7 @@
 // 0 for an entry that no row describes, otherwise the row's index plus one. Two bytes an entry:
 // a catalogue's rows past the 65535th never become kinds.
 using FBLogKind = std::uint16_t;
-using FBLogKinds = std::vector<FBLogKind>;
+using FBLogKinds = TLargeVector<FBLogKind>;
 constexpr FBLogKind kUnknownKind = 0;
 constexpr std::size_t kMaxKinds = 65536;
 

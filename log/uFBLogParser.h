@@ -13,6 +13,7 @@
 
 #include "FBLogFile.h"
 #include "FBLogFileMap.h"
+#include "FBLogLargeArrays.h"
 
 // One log entry in the index: 24 bytes, owns nothing, may be copied byte for byte.
 struct FBLogMsg {
@@ -22,7 +23,8 @@ struct FBLogMsg {
 };
 static_assert(sizeof(FBLogMsg) == 24 && std::is_trivially_copyable_v<FBLogMsg>);
 
-using FBLogsMsgs = std::vector<FBLogMsg>;
+// The index of a log: millions of entries for a log of gigabytes.
+using FBLogsMsgs = TLargeVector<FBLogMsg>;
 
 // Receives the progress caption while a scan runs, at most every 500 ms, and lets pending
 // window events run.

@@ -72,22 +72,22 @@ void TLogMessagesModel::SetKinds(const FBLogKinds* kinds)
         emit dataChanged(index(0, 0), index(RowCount() - 1, ColumnCount - 1));
 }
 
-void TLogMessagesModel::SetRows(std::vector<FBLogMsg> rows, std::vector<std::uint32_t> entries)
+void TLogMessagesModel::SetRows(FBLogsMsgs rows, TLargeVector<std::uint32_t> entries)
 {
     beginResetModel();
     FRows = std::move(rows);
-    FEntries = entries.size() == FRows.size() ? std::move(entries) : std::vector<std::uint32_t>();
+    FEntries = entries.size() == FRows.size() ? std::move(entries) : TLargeVector<std::uint32_t>();
     endResetModel();
 }
 
-void TLogMessagesModel::SetRowsInSteps(std::vector<FBLogMsg> rows, std::vector<std::uint32_t> entries,
+void TLogMessagesModel::SetRowsInSteps(FBLogsMsgs rows, TLargeVector<std::uint32_t> entries,
                                        std::size_t step, const std::function<void()>& between)
 {
     const std::size_t total = rows.size();
     step = std::max<std::size_t>(step, 1);
     beginResetModel();
     FRows = std::move(rows);
-    FEntries = entries.size() == FRows.size() ? std::move(entries) : std::vector<std::uint32_t>();
+    FEntries = entries.size() == FRows.size() ? std::move(entries) : TLargeVector<std::uint32_t>();
     FShownRows = std::min(step, total);
     endResetModel();
     while (*FShownRows < total) {
@@ -100,7 +100,7 @@ void TLogMessagesModel::SetRowsInSteps(std::vector<FBLogMsg> rows, std::vector<s
     FShownRows.reset();
 }
 
-void TLogMessagesModel::AddRows(const std::vector<FBLogMsg>& rows, const std::vector<std::uint32_t>& entries,
+void TLogMessagesModel::AddRows(const FBLogsMsgs& rows, const TLargeVector<std::uint32_t>& entries,
                                 std::optional<Qt::SortOrder> timeOrder)
 {
     // Where in the current rows each new one goes, and the new rows grouped by that place in
@@ -129,8 +129,8 @@ void TLogMessagesModel::AddRows(const std::vector<FBLogMsg>& rows, const std::ve
             --groupBegin;
         const auto count = static_cast<int>(groupEnd - groupBegin);
         beginInsertRows({}, static_cast<int>(at), static_cast<int>(at) + count - 1);
-        std::vector<FBLogMsg> groupRows;
-        std::vector<std::uint32_t> groupEntries;
+        FBLogsMsgs groupRows;
+        TLargeVector<std::uint32_t> groupEntries;
         for (std::size_t i = groupBegin; i < groupEnd; ++i) {
             groupRows.push_back(rows[order[i]]);
             if (withEntries)
@@ -211,7 +211,7 @@ bool TLogMessagesModel::IsClientEntry(int row) const
     return CellText(row, ColumnSource).contains(QLatin1String("client"), Qt::CaseInsensitive);
 }
 
-std::vector<int> TLogMessagesModel::TextRanks(int column, const TSortProgress& progress) const
+TLargeVector<int> TLogMessagesModel::TextRanks(int column, const TSortProgress& progress) const
 {
     // The "C" locale's collator compares code points and ignores the case setting; a program
     // started without a locale compares as in English instead.
@@ -220,7 +220,7 @@ std::vector<int> TLogMessagesModel::TextRanks(int column, const TSortProgress& p
         locale = QLocale(QLocale::English, QLocale::UnitedStates);
     QCollator collator{locale};
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    if (std::optional<std::vector<int>> ranks = TextRanksByAsciiKeys(column, collator, progress))
+    if (std::optional<TLargeVector<int>> ranks = TextRanksByAsciiKeys(column, collator, progress))
         return std::move(*ranks);
     return TextRanksBySortKeys(column, collator, progress);
 }
@@ -278,7 +278,7 @@ inline void Prefetch(const char* address)
 // The ranks given so far: tied rows get one rank, in key order.
 struct TRanking {
     const TAsciiCollationKeys& Keys;
-    std::vector<int>& RankOfRow;
+    TLargeVector<int>& RankOfRow;
     TSortStage Stage;
     int Rank = -1;
     std::size_t Ranked = 0;
@@ -336,17 +336,17 @@ bool RankByKeys(TKeyedRow* first, TKeyedRow* last, TRanking& ranking)
 
 // The rows ordered by their ranks (-1 lowest), stable: a counting sort, one pass to count and
 // one to place.
-std::vector<std::uint32_t> OrderByRanks(const std::vector<int>& ranks, Qt::SortOrder order, TSortStage stage)
+TLargeVector<std::uint32_t> OrderByRanks(const TLargeVector<int>& ranks, Qt::SortOrder order, TSortStage stage)
 {
     const int top = ranks.empty() ? -1 : *std::max_element(ranks.begin(), ranks.end());
     const auto bucketOf = [&](int rank) {
         return static_cast<std::size_t>(order == Qt::AscendingOrder ? rank + 1 : top - rank);
     };
-    std::vector<std::uint32_t> next(static_cast<std::size_t>(top) + 3, 0);
+    TLargeVector<std::uint32_t> next(static_cast<std::size_t>(top) + 3, 0);
     for (const int rank : ranks)
         ++next[bucketOf(rank) + 1];
     std::partial_sum(next.begin(), next.end(), next.begin());
-    std::vector<std::uint32_t> sorted(ranks.size());
+    TLargeVector<std::uint32_t> sorted(ranks.size());
     for (std::size_t row = 0; row < ranks.size(); ++row) {
         sorted[next[bucketOf(ranks[row])]++] = static_cast<std::uint32_t>(row);
         stage.Reached(row);
@@ -356,13 +356,13 @@ std::vector<std::uint32_t> OrderByRanks(const std::vector<int>& ranks, Qt::SortO
 
 }  // namespace
 
-std::optional<std::vector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int column, const QCollator& collator,
+std::optional<TLargeVector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int column, const QCollator& collator,
                                                                         const TSortProgress& progress) const
 {
     const TAsciiCollationKeys ascii(collator);
     if (!ascii.Usable())
         return std::nullopt;
-    std::vector<TKeyedRow> rows;
+    TLargeVector<TKeyedRow> rows;
     rows.reserve(FRows.size());
     TSortStage reading(progress, 0.0, 0.2, FRows.size());
     for (std::size_t row = 0; row < FRows.size(); ++row) {
@@ -379,19 +379,19 @@ std::optional<std::vector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int colu
     if (!ascii.AgreesWith(samples))
         return std::nullopt;
 
-    std::vector<int> rankOfRow(FRows.size(), -1);
+    TLargeVector<int> rankOfRow(FRows.size(), -1);
     TRanking ranking{ascii, rankOfRow, TSortStage(progress, 0.2, 0.8, rows.size())};
     if (!RankByKeys(rows.data(), rows.data() + rows.size(), ranking))
         return std::nullopt;
     return rankOfRow;
 }
 
-std::vector<int> TLogMessagesModel::TextRanksBySortKeys(int column, const QCollator& collator,
+TLargeVector<int> TLogMessagesModel::TextRanksBySortKeys(int column, const QCollator& collator,
                                                         const TSortProgress& progress) const
 {
     // Texts in a log repeat: each distinct text is collated once.
     std::unordered_map<std::string, int> distinct;
-    std::vector<int> textOfRow(FRows.size(), -1);
+    TLargeVector<int> textOfRow(FRows.size(), -1);
     TSortStage reading(progress, 0.0, 0.4, FRows.size());
     for (int row = 0; row < RowCount(); ++row) {
         if (std::optional<std::string> text = PartText(row, column))
@@ -408,10 +408,10 @@ std::vector<int> TLogMessagesModel::TextRanksBySortKeys(int column, const QColla
     }
     distinct.clear();
 
-    std::vector<int> byKey(keys.size());
+    TLargeVector<int> byKey(keys.size());
     std::iota(byKey.begin(), byKey.end(), 0);
     std::sort(byKey.begin(), byKey.end(), [&](int a, int b) { return keys[a].compare(keys[b]) < 0; });
-    std::vector<int> rankOfText(keys.size());
+    TLargeVector<int> rankOfText(keys.size());
     for (std::size_t i = 0, rank = 0; i < byKey.size(); ++i) {
         if (i > 0 && keys[byKey[i - 1]].compare(keys[byKey[i]]) != 0)
             ++rank;
@@ -437,7 +437,7 @@ TLogMessagesModel::TSortedRows TLogMessagesModel::SortedRows(int column, Qt::Sor
     if (column != ColumnTime)
         return InOrder(OrderByRanks(TextRanks(column, progress), order, TSortStage(progress, 0.8, 1.0, FRows.size())));
     const TSortStage sorting(progress, 0.0, 0.8, FRows.size());
-    std::vector<std::uint32_t> rows(FRows.size());
+    TLargeVector<std::uint32_t> rows(FRows.size());
     std::iota(rows.begin(), rows.end(), std::uint32_t{0});
     const auto time = [this](std::uint32_t row) { return FRows[row].DateTime; };
     if (order == Qt::AscendingOrder)
@@ -449,7 +449,7 @@ TLogMessagesModel::TSortedRows TLogMessagesModel::SortedRows(int column, Qt::Sor
     return InOrder(rows);
 }
 
-TLogMessagesModel::TSortedRows TLogMessagesModel::InOrder(const std::vector<std::uint32_t>& order) const
+TLogMessagesModel::TSortedRows TLogMessagesModel::InOrder(const TLargeVector<std::uint32_t>& order) const
 {
     TSortedRows sorted;
     sorted.Rows.reserve(FRows.capacity());

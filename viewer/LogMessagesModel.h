@@ -39,15 +39,15 @@ public:
 
     // Replaces all rows in one reset. entries, when given, holds each row's position in the
     // log's index (4 bytes a row), through which the row's kind and search match are found.
-    void SetRows(std::vector<FBLogMsg> rows, std::vector<std::uint32_t> entries = {});
+    void SetRows(FBLogsMsgs rows, TLargeVector<std::uint32_t> entries = {});
     // The same, with the rows shown to the views a step of rows at a time and `between` run after
     // each step: a view takes in millions of rows in steps short enough to paint in between.
-    void SetRowsInSteps(std::vector<FBLogMsg> rows, std::vector<std::uint32_t> entries, std::size_t step,
+    void SetRowsInSteps(FBLogsMsgs rows, TLargeVector<std::uint32_t> entries, std::size_t step,
                         const std::function<void()>& between);
     void Clear();
     // Adds rows of entries appended to the log. Where the list is sorted by "Time" they go to
     // their place in that order (after rows of the same time); otherwise at the end.
-    void AddRows(const std::vector<FBLogMsg>& rows, const std::vector<std::uint32_t>& entries,
+    void AddRows(const FBLogsMsgs& rows, const TLargeVector<std::uint32_t>& entries,
                  std::optional<Qt::SortOrder> timeOrder);
 
     const FBLogMsg& Row(int row) const { return FRows[static_cast<std::size_t>(row)]; }
@@ -73,9 +73,9 @@ public:
 
     // The rows in a new order, worked out apart from the model.
     struct TSortedRows {
-        std::vector<FBLogMsg> Rows;
-        std::vector<std::uint32_t> Entries;
-        std::vector<int> NewRowOf;  // where each row of the old order went
+        FBLogsMsgs Rows;
+        TLargeVector<std::uint32_t> Entries;
+        TLargeVector<int> NewRowOf;  // where each row of the old order went
     };
     // Told the share of a sort done, from 0 to 1, now and then; it may throw to stop the sort.
     using TSortProgress = std::function<void(double done)>;
@@ -99,17 +99,17 @@ private:
     std::optional<std::string> PartText(int row, int column) const;
     // Each row's rank in the collated order of its texts (equal texts, equal ranks; -1 for a row
     // without text).
-    std::vector<int> TextRanks(int column, const TSortProgress& progress) const;
-    std::optional<std::vector<int>> TextRanksByAsciiKeys(int column, const QCollator& collator,
+    TLargeVector<int> TextRanks(int column, const TSortProgress& progress) const;
+    std::optional<TLargeVector<int>> TextRanksByAsciiKeys(int column, const QCollator& collator,
                                                          const TSortProgress& progress) const;
-    std::vector<int> TextRanksBySortKeys(int column, const QCollator& collator, const TSortProgress& progress) const;
-    TSortedRows InOrder(const std::vector<std::uint32_t>& order) const;
+    TLargeVector<int> TextRanksBySortKeys(int column, const QCollator& collator, const TSortProgress& progress) const;
+    TSortedRows InOrder(const TLargeVector<std::uint32_t>& order) const;
 
     QVariant Decoration(int row, int column) const;
     QVariant Background(int row) const;
 
-    std::vector<FBLogMsg> FRows;
-    std::vector<std::uint32_t> FEntries;
+    FBLogsMsgs FRows;
+    TLargeVector<std::uint32_t> FEntries;
     // How many of the rows the views know of, while SetRowsInSteps hands them over; all otherwise.
     std::optional<std::size_t> FShownRows;
     const FBLogKinds* FKinds = nullptr;

@@ -194,8 +194,8 @@ void TfmLogViewer::TakeInAppendedEntries()
     FKindsModel->AddSummaries(SummarizeKinds(added, addedKinds, start, stop));
     RefreshTimeline(start, stop);
     const TFBLogNarrowing narrowing = Narrowing(start, stop);
-    std::vector<FBLogMsg> rows;
-    std::vector<std::uint32_t> entries;
+    FBLogsMsgs rows;
+    TLargeVector<std::uint32_t> entries;
     for (std::size_t i = first; i < FLogMsgs.size(); ++i)
         if (narrowing.Passes(i, FLogMsgs[i])) {
             rows.push_back(FLogMsgs[i]);

@@ -164,8 +164,8 @@ bool TfmLogViewer::FillMessageList(double from, double to)
     const TWaitCursor wait;
     const double start = StartOfDay(TimestampDate(from));
     const double end = EndOfDay(TimestampDate(to));
-    std::vector<FBLogMsg> rows;
-    std::vector<std::uint32_t> entries;
+    FBLogsMsgs rows;
+    TLargeVector<std::uint32_t> entries;
     {
         TPassProgress progress(*this, QStringLiteral("Preparing for grid... "));
         // The list shows the entries of the date range that the kinds, the severity choice and
@@ -193,8 +193,8 @@ bool TfmLogViewer::FillMessageList(double from, double to)
     return true;
 }
 
-void TfmLogViewer::SelectRows(const TFBLogNarrowing& narrowing, TPassProgress& progress, std::vector<FBLogMsg>& rows,
-                              std::vector<std::uint32_t>& entries) const
+void TfmLogViewer::SelectRows(const TFBLogNarrowing& narrowing, TPassProgress& progress, FBLogsMsgs& rows,
+                              TLargeVector<std::uint32_t>& entries) const
 {
     // Sized once: a list of millions of rows keeps 28 bytes a row, and room for arrivals.
     std::size_t count = 0;
