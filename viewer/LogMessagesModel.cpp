@@ -43,20 +43,21 @@ QString FormatEntryTime(double timestamp)
 
 TLogMessagesModel::TLogMessagesModel(QObject* parent) : QAbstractTableModel(parent) {}
 
-void TLogMessagesModel::SetSource(const TFBLogParser* parser, const TFBLogDescriptor* descriptor)
+void TLogMessagesModel::SetSource(const TFBLogParser* parser, const TFBLogDescriptor* descriptor,
+                                  const FBLogsMsgs* index)
 {
     beginResetModel();
-    FRows.clear();
     FEntries.clear();
     FParser = parser;
     FDescriptor = descriptor;
+    FIndex = index;
     endResetModel();
 }
 
 void TLogMessagesModel::SetDecoder(TFBLogDecoder decoder)
 {
     FDecoder = std::move(decoder);
-    if (!FRows.empty())
+    if (!FEntries.empty())
         emit dataChanged(index(0, 0), index(RowCount() - 1, ColumnCount - 1));
 }
 
@@ -68,26 +69,31 @@ QString TLogMessagesModel::Decoded(std::string_view bytes) const
 void TLogMessagesModel::SetKinds(const FBLogKinds* kinds)
 {
     FKinds = kinds;
-    if (!FRows.empty())
+    if (!FEntries.empty())
         emit dataChanged(index(0, 0), index(RowCount() - 1, ColumnCount - 1));
 }
 
-void TLogMessagesModel::SetRows(FBLogsMsgs rows, TLargeVector<std::uint32_t> entries)
+void TLogMessagesModel::SetRows(TLargeVector<std::uint32_t> entries)
 {
     beginResetModel();
-    FRows = std::move(rows);
-    FEntries = entries.size() == FRows.size() ? std::move(entries) : TLargeVector<std::uint32_t>();
+    FEntries = std::move(entries);
     endResetModel();
 }
 
-void TLogMessagesModel::SetRowsInSteps(FBLogsMsgs rows, TLargeVector<std::uint32_t> entries,
-                                       std::size_t step, const std::function<void()>& between)
+void TLogMessagesModel::SetAllRows()
 {
-    const std::size_t total = rows.size();
+    TLargeVector<std::uint32_t> entries(FIndex != nullptr ? FIndex->size() : 0);
+    std::iota(entries.begin(), entries.end(), std::uint32_t{0});
+    SetRows(std::move(entries));
+}
+
+void TLogMessagesModel::SetRowsInSteps(TLargeVector<std::uint32_t> entries, std::size_t step,
+                                       const std::function<void()>& between)
+{
+    const std::size_t total = entries.size();
     step = std::max<std::size_t>(step, 1);
     beginResetModel();
-    FRows = std::move(rows);
-    FEntries = entries.size() == FRows.size() ? std::move(entries) : TLargeVector<std::uint32_t>();
+    FEntries = std::move(entries);
     FShownRows = std::min(step, total);
     endResetModel();
     while (*FShownRows < total) {
@@ -100,28 +106,27 @@ void TLogMessagesModel::SetRowsInSteps(FBLogsMsgs rows, TLargeVector<std::uint32
     FShownRows.reset();
 }
 
-void TLogMessagesModel::AddRows(const FBLogsMsgs& rows, const TLargeVector<std::uint32_t>& entries,
-                                std::optional<Qt::SortOrder> timeOrder)
+void TLogMessagesModel::AddRows(const TLargeVector<std::uint32_t>& entries, std::optional<Qt::SortOrder> timeOrder)
 {
     // Where in the current rows each new one goes, and the new rows grouped by that place in
     // the order they take there; the groups go in from the last place to the first, so that
     // each insertion leaves the places of the others as they are.
-    std::vector<std::size_t> order(rows.size());
+    const auto timeOf = [this](std::uint32_t entry) { return EntryAt(entry).DateTime; };
+    std::vector<std::size_t> order(entries.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
-    std::vector<std::size_t> place(rows.size(), FRows.size());
+    std::vector<std::size_t> place(entries.size(), FEntries.size());
     if (timeOrder) {
         const bool ascending = *timeOrder == Qt::AscendingOrder;
         const auto before = [ascending](double a, double b) { return ascending ? a < b : a > b; };
-        for (std::size_t i = 0; i < rows.size(); ++i)
+        for (std::size_t i = 0; i < entries.size(); ++i)
             place[i] = static_cast<std::size_t>(
-                std::upper_bound(FRows.begin(), FRows.end(), rows[i].DateTime,
-                                 [&](double t, const FBLogMsg& m) { return before(t, m.DateTime); }) -
-                FRows.begin());
+                std::upper_bound(FEntries.begin(), FEntries.end(), timeOf(entries[i]),
+                                 [&](double t, std::uint32_t entry) { return before(t, timeOf(entry)); }) -
+                FEntries.begin());
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return place[a] != place[b] ? place[a] < place[b] : before(rows[a].DateTime, rows[b].DateTime);
+            return place[a] != place[b] ? place[a] < place[b] : before(timeOf(entries[a]), timeOf(entries[b]));
         });
     }
-    const bool withEntries = FEntries.size() == FRows.size() && entries.size() == rows.size();
     for (std::size_t groupEnd = order.size(); groupEnd > 0;) {
         const std::size_t at = place[order[groupEnd - 1]];
         std::size_t groupBegin = groupEnd - 1;
@@ -129,24 +134,29 @@ void TLogMessagesModel::AddRows(const FBLogsMsgs& rows, const TLargeVector<std::
             --groupBegin;
         const auto count = static_cast<int>(groupEnd - groupBegin);
         beginInsertRows({}, static_cast<int>(at), static_cast<int>(at) + count - 1);
-        FBLogsMsgs groupRows;
-        TLargeVector<std::uint32_t> groupEntries;
-        for (std::size_t i = groupBegin; i < groupEnd; ++i) {
-            groupRows.push_back(rows[order[i]]);
-            if (withEntries)
-                groupEntries.push_back(entries[order[i]]);
-        }
-        FRows.insert(FRows.begin() + static_cast<std::ptrdiff_t>(at), groupRows.begin(), groupRows.end());
-        if (withEntries)
-            FEntries.insert(FEntries.begin() + static_cast<std::ptrdiff_t>(at), groupEntries.begin(), groupEntries.end());
+        std::vector<std::uint32_t> group;
+        for (std::size_t i = groupBegin; i < groupEnd; ++i)
+            group.push_back(entries[order[i]]);
+        FEntries.insert(FEntries.begin() + static_cast<std::ptrdiff_t>(at), group.begin(), group.end());
         endInsertRows();
         groupEnd = groupBegin;
     }
 }
 
+const FBLogMsg& TLogMessagesModel::EntryAt(std::uint32_t entry) const
+{
+    static const FBLogMsg kNoEntry{0, 0, 0.0};
+    return FIndex != nullptr && entry < FIndex->size() ? (*FIndex)[entry] : kNoEntry;
+}
+
+const FBLogMsg& TLogMessagesModel::Row(int row) const
+{
+    return EntryAt(FEntries[static_cast<std::size_t>(row)]);
+}
+
 std::int64_t TLogMessagesModel::EntryOfRow(int row) const
 {
-    return row >= 0 && static_cast<std::size_t>(row) < FEntries.size() ? FEntries[static_cast<std::size_t>(row)] : -1;
+    return row >= 0 && static_cast<std::size_t>(row) < FEntries.size() ? std::int64_t{FEntries[static_cast<std::size_t>(row)]} : -1;
 }
 
 FBLogKind TLogMessagesModel::KindOfRow(int row) const
@@ -363,9 +373,9 @@ std::optional<TLargeVector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int col
     if (!ascii.Usable())
         return std::nullopt;
     TLargeVector<TKeyedRow> rows;
-    rows.reserve(FRows.size());
-    TSortStage reading(progress, 0.0, 0.2, FRows.size());
-    for (std::size_t row = 0; row < FRows.size(); ++row) {
+    rows.reserve(FEntries.size());
+    TSortStage reading(progress, 0.0, 0.2, FEntries.size());
+    for (std::size_t row = 0; row < FEntries.size(); ++row) {
         if (const std::optional<std::string_view> part = PartView(static_cast<int>(row), column))
             rows.push_back({0, 0, {part->data(), part->data() + part->size()}, static_cast<std::uint32_t>(row)});
         reading.Reached(row);
@@ -379,7 +389,7 @@ std::optional<TLargeVector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int col
     if (!ascii.AgreesWith(samples))
         return std::nullopt;
 
-    TLargeVector<int> rankOfRow(FRows.size(), -1);
+    TLargeVector<int> rankOfRow(FEntries.size(), -1);
     TRanking ranking{ascii, rankOfRow, TSortStage(progress, 0.2, 0.8, rows.size())};
     if (!RankByKeys(rows.data(), rows.data() + rows.size(), ranking))
         return std::nullopt;
@@ -391,8 +401,8 @@ TLargeVector<int> TLogMessagesModel::TextRanksBySortKeys(int column, const QColl
 {
     // Texts in a log repeat: each distinct text is collated once.
     std::unordered_map<std::string, int> distinct;
-    TLargeVector<int> textOfRow(FRows.size(), -1);
-    TSortStage reading(progress, 0.0, 0.4, FRows.size());
+    TLargeVector<int> textOfRow(FEntries.size(), -1);
+    TSortStage reading(progress, 0.0, 0.4, FEntries.size());
     for (int row = 0; row < RowCount(); ++row) {
         if (std::optional<std::string> text = PartText(row, column))
             textOfRow[static_cast<std::size_t>(row)] =
@@ -435,43 +445,44 @@ TLogMessagesModel::TSortedRows TLogMessagesModel::SortedRows(int column, Qt::Sor
     if (column != ColumnTime && column != ColumnSource && column != ColumnMessage)
         return {};
     if (column != ColumnTime)
-        return InOrder(OrderByRanks(TextRanks(column, progress), order, TSortStage(progress, 0.8, 1.0, FRows.size())));
-    const TSortStage sorting(progress, 0.0, 0.8, FRows.size());
-    TLargeVector<std::uint32_t> rows(FRows.size());
-    std::iota(rows.begin(), rows.end(), std::uint32_t{0});
-    const auto time = [this](std::uint32_t row) { return FRows[row].DateTime; };
+        return InOrder(OrderByRanks(TextRanks(column, progress), order, TSortStage(progress, 0.8, 1.0, FEntries.size())));
+    // Each row's time beside its number, so that the sort reads memory in order.
+    struct TTimedRow {
+        double Time;
+        std::uint32_t Row;
+    };
+    const TSortStage sorting(progress, 0.0, 0.8, FEntries.size());
+    TLargeVector<TTimedRow> timed(FEntries.size());
+    for (std::size_t row = 0; row < FEntries.size(); ++row)
+        timed[row] = {EntryAt(FEntries[row]).DateTime, static_cast<std::uint32_t>(row)};
     if (order == Qt::AscendingOrder)
-        std::stable_sort(rows.begin(), rows.end(), [&](std::uint32_t a, std::uint32_t b) { return time(a) < time(b); });
+        std::stable_sort(timed.begin(), timed.end(), [](const TTimedRow& a, const TTimedRow& b) { return a.Time < b.Time; });
     else
-        std::stable_sort(rows.begin(), rows.end(), [&](std::uint32_t a, std::uint32_t b) { return time(a) > time(b); });
+        std::stable_sort(timed.begin(), timed.end(), [](const TTimedRow& a, const TTimedRow& b) { return a.Time > b.Time; });
     if (progress)
         progress(0.8);
+    TLargeVector<std::uint32_t> rows(timed.size());
+    std::transform(timed.begin(), timed.end(), rows.begin(), [](const TTimedRow& row) { return row.Row; });
     return InOrder(rows);
 }
 
 TLogMessagesModel::TSortedRows TLogMessagesModel::InOrder(const TLargeVector<std::uint32_t>& order) const
 {
     TSortedRows sorted;
-    sorted.Rows.reserve(FRows.capacity());
-    sorted.NewRowOf.resize(FRows.size());
+    sorted.Entries.reserve(FEntries.capacity());
+    sorted.NewRowOf.resize(FEntries.size());
     for (std::size_t position = 0; position < order.size(); ++position) {
-        sorted.Rows.push_back(FRows[order[position]]);
+        sorted.Entries.push_back(FEntries[order[position]]);
         sorted.NewRowOf[order[position]] = static_cast<int>(position);
-    }
-    if (!FEntries.empty()) {
-        sorted.Entries.reserve(FEntries.capacity());
-        for (const std::uint32_t row : order)
-            sorted.Entries.push_back(FEntries[row]);
     }
     return sorted;
 }
 
 void TLogMessagesModel::TakeSortedRows(TSortedRows sorted)
 {
-    if (sorted.Rows.size() != FRows.size())
+    if (sorted.Entries.size() != FEntries.size())
         return;
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    FRows = std::move(sorted.Rows);
     FEntries = std::move(sorted.Entries);
     // Selected rows stay selected where they now stand.
     const QModelIndexList before = persistentIndexList();

@@ -1,7 +1,7 @@
 #pragma once
-// The rows of the message list: each a copy of one 24-byte entry record and nothing else.
-// Every text a cell shows is worked out when the view asks for it, from the scanner's
-// in-memory copy of the log.
+// The rows of the message list: each the position of one entry in the log's index (4 bytes a
+// row) and nothing else. Every text a cell shows is worked out when the view asks for it, from
+// the bytes the scanner holds.
 
 #include "FBLogClassifier.h"
 #include "FBLogEncoding.h"
@@ -26,8 +26,9 @@ public:
 
     explicit TLogMessagesModel(QObject* parent = nullptr);
 
-    // The scanner whose bytes the rows refer to, and the header grammar; both outlive the rows.
-    void SetSource(const TFBLogParser* parser, const TFBLogDescriptor* descriptor);
+    // The scanner whose bytes the rows refer to, the header grammar and the index of the entries
+    // that the rows are positions in; all outlive the rows (the index may grow meanwhile).
+    void SetSource(const TFBLogParser* parser, const TFBLogDescriptor* descriptor, const FBLogsMsgs* index);
 
     // How the log's bytes become the texts shown: every row shows again in the new encoding.
     void SetDecoder(TFBLogDecoder decoder);
@@ -37,22 +38,23 @@ public:
     // Every entry's kind, by position in the log's index; nullptr when not known. Outlives the rows.
     void SetKinds(const FBLogKinds* kinds);
 
-    // Replaces all rows in one reset. entries, when given, holds each row's position in the
-    // log's index (4 bytes a row), through which the row's kind and search match are found.
-    void SetRows(FBLogsMsgs rows, TLargeVector<std::uint32_t> entries = {});
-    // The same, with the rows shown to the views a step of rows at a time and `between` run after
-    // each step: a view takes in millions of rows in steps short enough to paint in between.
-    void SetRowsInSteps(FBLogsMsgs rows, TLargeVector<std::uint32_t> entries, std::size_t step,
-                        const std::function<void()>& between);
+    // Replaces all rows in one reset: one row for each of the entries, by position in the index.
+    void SetRows(TLargeVector<std::uint32_t> entries);
+    // One row for every entry of the index, in its order.
+    void SetAllRows();
+    // The same as SetRows, with the rows shown to the views a step of rows at a time and
+    // `between` run after each step: a view takes in millions of rows in steps short enough to
+    // paint in between.
+    void SetRowsInSteps(TLargeVector<std::uint32_t> entries, std::size_t step, const std::function<void()>& between);
     void Clear();
     // Adds rows of entries appended to the log. Where the list is sorted by "Time" they go to
     // their place in that order (after rows of the same time); otherwise at the end.
-    void AddRows(const FBLogsMsgs& rows, const TLargeVector<std::uint32_t>& entries,
-                 std::optional<Qt::SortOrder> timeOrder);
+    void AddRows(const TLargeVector<std::uint32_t>& entries, std::optional<Qt::SortOrder> timeOrder);
 
-    const FBLogMsg& Row(int row) const { return FRows[static_cast<std::size_t>(row)]; }
-    int RowCount() const { return static_cast<int>(FShownRows.value_or(FRows.size())); }
-    // The row's position in the log's index, or -1 when the rows came without them.
+    // The row's entry; one of no bytes and no time when the index does not hold it.
+    const FBLogMsg& Row(int row) const;
+    int RowCount() const { return static_cast<int>(FShownRows.value_or(FEntries.size())); }
+    // The row's position in the log's index.
     std::int64_t EntryOfRow(int row) const;
     FBLogKind KindOfRow(int row) const;
     TFBLogSeverity SeverityOfRow(int row) const;
@@ -73,7 +75,6 @@ public:
 
     // The rows in a new order, worked out apart from the model.
     struct TSortedRows {
-        FBLogsMsgs Rows;
         TLargeVector<std::uint32_t> Entries;
         TLargeVector<int> NewRowOf;  // where each row of the old order went
     };
@@ -105,10 +106,11 @@ private:
     TLargeVector<int> TextRanksBySortKeys(int column, const QCollator& collator, const TSortProgress& progress) const;
     TSortedRows InOrder(const TLargeVector<std::uint32_t>& order) const;
 
+    const FBLogMsg& EntryAt(std::uint32_t entry) const;
     QVariant Decoration(int row, int column) const;
     QVariant Background(int row) const;
 
-    FBLogsMsgs FRows;
+    const FBLogsMsgs* FIndex = nullptr;
     TLargeVector<std::uint32_t> FEntries;
     // How many of the rows the views know of, while SetRowsInSteps hands them over; all otherwise.
     std::optional<std::size_t> FShownRows;

@@ -164,6 +164,11 @@ void TfmLogViewer::TakeInAppendedEntries()
 
     const std::size_t first = FLogMsgs.size();
     const FBLogKinds addedKinds = ClassifyEntries(*FParser, added, *FDescriptor);
+    // A search on the worker threads reads the index: it stops before the index grows, and
+    // starts again over all of it afterwards.
+    const bool searching = SearchRunning();
+    if (searching)
+        CancelSearch();
     FLogMsgs.insert(FLogMsgs.end(), added.begin(), added.end());
     FKinds.insert(FKinds.end(), addedKinds.begin(), addedKinds.end());
     FMessagesModel->SetKinds(&FKinds);
@@ -172,8 +177,6 @@ void TfmLogViewer::TakeInAppendedEntries()
         for (std::size_t i = first; i < FLogMsgs.size(); ++i)
             if (FSearch->MatchesEntry(FParser->ViewRange(FLogMsgs[i].Offset, FLogMsgs[i].Offset + FLogMsgs[i].Length)))
                 FSearchMatches->Add(i);
-    } else if (SearchRunning()) {
-        RunSearchNow();
     }
 
     // The days table: the counts go on from where they were; the current day stays current.
@@ -194,26 +197,25 @@ void TfmLogViewer::TakeInAppendedEntries()
     FKindsModel->AddSummaries(SummarizeKinds(added, addedKinds, start, stop));
     RefreshTimeline(start, stop);
     const TFBLogNarrowing narrowing = Narrowing(start, stop);
-    FBLogsMsgs rows;
     TLargeVector<std::uint32_t> entries;
     for (std::size_t i = first; i < FLogMsgs.size(); ++i)
-        if (narrowing.Passes(i, FLogMsgs[i])) {
-            rows.push_back(FLogMsgs[i]);
+        if (narrowing.Passes(i, FLogMsgs[i]))
             entries.push_back(static_cast<std::uint32_t>(i));
-        }
     const bool follow = Following();
     FMovingToNewest = true;
     const std::optional<Qt::SortOrder> timeOrder =
         FListSortColumn == TLogMessagesModel::ColumnTime ? std::optional(FListSortOrder) : std::nullopt;
-    FMessagesModel->AddRows(rows, entries, timeOrder);
+    FMessagesModel->AddRows(entries, timeOrder);
     SortListAgain();
     FMovingToNewest = false;
     ShowMessageCount();
     ShowFileSize(FParser->FileSize());
     ShowFindResult();
-    if (follow && !rows.empty())
+    if (follow && !entries.empty())
         ShowNewestEntry();
     NotifyAboutArrivals(addedKinds);
+    if (searching)
+        FindBarSearchChange();
 }
 
 bool TfmLogViewer::Following() const

@@ -278,7 +278,7 @@ void TfmLogViewer::FormCreate(const QStringList& arguments)
         ShowErrorMessage(this, QString::fromLocal8Bit(e.what()));
         FDescriptor = std::make_unique<TFBLogDescriptor>(std::string());
     }
-    FMessagesModel->SetSource(nullptr, FDescriptor.get());
+    FMessagesModel->SetSource(nullptr, FDescriptor.get(), nullptr);
     FKindsModel->SetCatalogue(FDescriptor.get());
     if (!FDescriptor->Warnings().empty())
         ShowErrorMessage(this, QString::fromLocal8Bit(FDescriptor->Warnings().front()) +
@@ -310,7 +310,7 @@ void TfmLogViewer::FormDestroy()
     if (!FStateSaved)
         if (const auto error = SaveState())
             qWarning("%s", qPrintable(*error));
-    FMessagesModel->SetSource(nullptr, nullptr);
+    FMessagesModel->SetSource(nullptr, nullptr, nullptr);
     FDescriptor.reset();
     FParser.reset();
 }

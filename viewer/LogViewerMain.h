@@ -255,8 +255,7 @@ private:
     void ScanLogFile(TPassProgress& progress, TScannedLog& scanned) const;
     // Shows the scanned log in place of the old one, with an empty list and days table.
     void ReplaceLog(TScannedLog& scanned);
-    void SelectRows(const TFBLogNarrowing& narrowing, TPassProgress& progress, FBLogsMsgs& rows,
-                    TLargeVector<std::uint32_t>& entries) const;
+    void SelectRows(const TFBLogNarrowing& narrowing, TPassProgress& progress, TLargeVector<std::uint32_t>& entries) const;
     // Sets the date filter back to what the list's rows were chosen by.
     void ShowFilterOfList();
     void FallBackToAllRecords();

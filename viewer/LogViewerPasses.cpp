@@ -103,7 +103,7 @@ void TfmLogViewer::ReplaceLog(TScannedLog& scanned)
     FKinds = FBLogKinds();
     // Every view that holds rows of the old index is emptied before the old scanner goes.
     FDaysModel->Clear();
-    FMessagesModel->SetSource(nullptr, FDescriptor.get());
+    FMessagesModel->SetSource(nullptr, FDescriptor.get(), nullptr);
     ui->memoLogMessage->clear();
     ui->memoMsgDescr->clear();
     FLogMsgs = FBLogsMsgs();
@@ -115,7 +115,7 @@ void TfmLogViewer::ReplaceLog(TScannedLog& scanned)
     FRangesBefore.clear();
     FListFilter.reset();
     if (FParser)
-        FMessagesModel->SetSource(FParser.get(), FDescriptor.get());
+        FMessagesModel->SetSource(FParser.get(), FDescriptor.get(), &FLogMsgs);
     ShowFileSize(FParser ? FParser->FileSize() : 0);
     ShowMessageCount();
 }
@@ -164,14 +164,13 @@ bool TfmLogViewer::FillMessageList(double from, double to)
     const TWaitCursor wait;
     const double start = StartOfDay(TimestampDate(from));
     const double end = EndOfDay(TimestampDate(to));
-    FBLogsMsgs rows;
     TLargeVector<std::uint32_t> entries;
     {
         TPassProgress progress(*this, QStringLiteral("Preparing for grid... "));
         // The list shows the entries of the date range that the kinds, the severity choice and
         // the search leave.
         const TFBLogNarrowing narrowing = Narrowing(start, end);
-        if (!progress.Run([&] { SelectRows(narrowing, progress, rows, entries); })) {
+        if (!progress.Run([&] { SelectRows(narrowing, progress, entries); })) {
             ShowFilterOfList();
             return false;
         }
@@ -183,7 +182,7 @@ bool TfmLogViewer::FillMessageList(double from, double to)
     ui->memoMsgDescr->clear();
     // The view takes the rows in steps, painting in between, so that the window never waits long.
     constexpr std::size_t kRowsPerStep = 1 << 18;
-    FMessagesModel->SetRowsInSteps(std::move(rows), std::move(entries), kRowsPerStep, [this] { LetPendingEventsRun(); });
+    FMessagesModel->SetRowsInSteps(std::move(entries), kRowsPerStep, [this] { LetPendingEventsRun(); });
     ShowMessageCount();
     FListFilter = TShownRange{ui->cbShowDateFilter->currentIndex(), ui->dtpDFFrom->date(), ui->dtpDFTo->date()};
     RefreshKinds(start, end);
@@ -193,14 +192,13 @@ bool TfmLogViewer::FillMessageList(double from, double to)
     return true;
 }
 
-void TfmLogViewer::SelectRows(const TFBLogNarrowing& narrowing, TPassProgress& progress, FBLogsMsgs& rows,
+void TfmLogViewer::SelectRows(const TFBLogNarrowing& narrowing, TPassProgress& progress,
                               TLargeVector<std::uint32_t>& entries) const
 {
-    // Sized once: a list of millions of rows keeps 28 bytes a row, and room for arrivals.
+    // Sized once: a list of millions of rows keeps 4 bytes a row, and room for arrivals.
     std::size_t count = 0;
     for (std::size_t i = 0; i < FLogMsgs.size(); ++i)
         count += narrowing.Passes(i, FLogMsgs[i]) ? 1 : 0;
-    rows.reserve(WithRoomToGrow(count));
     entries.reserve(WithRoomToGrow(count));
     const QString prefix = QStringLiteral("Preparing for grid... ");
     for (std::size_t i = 0; i < FLogMsgs.size(); ++i) {
@@ -208,10 +206,8 @@ void TfmLogViewer::SelectRows(const TFBLogNarrowing& narrowing, TPassProgress& p
             progress.ThrowIfCancelled();
         if (progress.DueAt(i))
             progress.Show(PassProgressText(prefix, i, FLogMsgs.size()));
-        if (narrowing.Passes(i, FLogMsgs[i])) {
-            rows.push_back(FLogMsgs[i]);
+        if (narrowing.Passes(i, FLogMsgs[i]))
             entries.push_back(static_cast<std::uint32_t>(i));
-        }
     }
 }
 

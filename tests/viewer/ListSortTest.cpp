@@ -117,14 +117,14 @@ protected:
     void Load(const std::string& bytes)
     {
         FParser = std::make_unique<TFBLogParser>(FFolder.Write("sort.log", bytes));
-        FBLogsMsgs msgs;
-        FParser->ScanEntries(msgs);
-        FModel.SetSource(FParser.get(), &FGrammar);
-        FModel.SetRows(msgs);
+        FParser->ScanEntries(FMsgs);
+        FModel.SetSource(FParser.get(), &FGrammar, &FMsgs);
+        FModel.SetAllRows();
     }
 
     TempFolder FFolder;
     std::unique_ptr<TFBLogParser> FParser;
+    FBLogsMsgs FMsgs;
     const TFBLogDescriptor FGrammar{""};
     TLogMessagesModel FModel;
 };

@@ -68,8 +68,8 @@ TEST_F(MessageListTest, EntryWithOneTabHasASourceButNoMessage)
     parser.ScanEntries(msgs);
     const TFBLogDescriptor grammar("");
     TLogMessagesModel model;
-    model.SetSource(&parser, &grammar);
-    model.SetRows(msgs);
+    model.SetSource(&parser, &grammar, &msgs);
+    model.SetAllRows();
     EXPECT_EQ(model.CellText(0, TLogMessagesModel::ColumnSource), QStringLiteral("HOST"));
     EXPECT_EQ(model.CellText(0, TLogMessagesModel::ColumnMessage), QStringLiteral("error while parsing"));
 }
