@@ -2,6 +2,7 @@
 
 #include "FBLogEntryBounds.h"
 #include "FBLogFile.h"
+#include "FBLogHugePages.h"
 #include "FBLogText.h"
 #include "uFBLogDescriptor.h"
 
@@ -234,6 +235,7 @@ void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogs
     // beyond what entries fill is only address space; a log whose entries get much shorter later
     // on still grows it.
     msgs.reserve(WithRoomToGrow(EstimatedEntries(data, from)));
+    AdviseLargePages(msgs.data(), msgs.capacity() * sizeof(FBLogMsg));
 
     TFBLogDescriptor grammar("");
     std::int64_t cur = from;
