@@ -1,12 +1,103 @@
-// The shortcuts of the scan against plain ways: the blank-line search against std::string_view's
-// find, and the day kept from the previous header against reading every header afresh.
+// The fast paths of the scan against plain ones: the blank-line search against std::string_view's
+// find, the day kept from the previous header against reading every header afresh, and the scan
+// shared between threads against the scan on one thread, on generated logs and on bytes made to
+// trip the rules of both line ends.
 
+#include "EntryIndex.h"
 #include "FBLogEntryBounds.h"
+#include "FBLogSampleGenerator.h"
 #include "uFBLogDescriptor.h"
+#include "uFBLogParser.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
+#include <thread>
+
+using namespace std::string_literals;
+
+namespace {
+
+// The header's date as the throwing reader gives it, by a grammar that has read nothing before.
+double FreshDate(std::string_view text)
+{
+    try {
+        return TFBLogDescriptor("").ExtractDateTime(text);
+    } catch (const EFBLogWrongMessageFmt&) {
+        return 0.0;
+    }
+}
+
+// The index by the rules without any of the scan's shortcuts.
+Entries PlainIndex(std::string_view data, bool lineFeedOnly)
+{
+    const std::string_view blankLine = lineFeedOnly ? "\n\n" : "\r\n\r\n";
+    Entries entries;
+    for (std::int64_t cur = 0;;) {
+        const std::int64_t start = FindEntryStartIn(data, cur, lineFeedOnly);
+        const std::size_t hit = start < 0 ? std::string_view::npos : data.find(blankLine, static_cast<std::size_t>(start));
+        if (hit == std::string_view::npos)
+            return entries;
+        cur = static_cast<std::int64_t>(hit + blankLine.size());
+        entries.push_back({start, cur - start, FreshDate(data.substr(static_cast<std::size_t>(start),
+                                                                      static_cast<std::size_t>(cur - start)))});
+    }
+}
+
+struct Scanned {
+    Entries Index;
+    std::int64_t End = 0;  // where ScanEntriesFrom left pos
+    bool operator==(const Scanned&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Scanned& s)
+{
+    out << "end " << s.End << ", " << s.Index.size() << " entries:";
+    for (const Entry& e : s.Index)
+        out << " " << e;
+    return out;
+}
+
+// The bytes scanned by a parser that shares the scan between `threads` threads for any size.
+Scanned ScanWithThreads(std::string_view bytes, unsigned threads)
+{
+    TFBLogParser parser("");
+    parser.LoadBytes(bytes);
+    parser.SetScanThreads(threads, 0);
+    Scanned scanned;
+    FBLogsMsgs msgs;
+    parser.ScanEntriesFrom(scanned.End, msgs);
+    scanned.Index = EntriesOf(msgs);
+    return scanned;
+}
+
+// Bytes of a log gone wrong: line ends of both kinds in any order, lone CRs, NULs, and now and
+// then a header whose date may be read.
+std::string AdversarialBytes(std::mt19937& random, std::size_t length)
+{
+    static const std::string kAlphabet = "\r\n\r\n\r\n\na\t \0"s;
+    static const std::string kHeaders[] = {"SRV\tTue Nov 10 05:17:09 2026", "SRV\tTue Nov 10 05:17:10 2026",
+                                           "h\tWed Feb 29 00:00:00 2023", "h\tMon Jan  1 23:59:59 2024"};
+    std::string bytes;
+    while (bytes.size() < length) {
+        if (random() % 16 == 0)
+            bytes += kHeaders[random() % std::size(kHeaders)];
+        else
+            bytes += kAlphabet[random() % kAlphabet.size()];
+    }
+    return bytes;
+}
+
+std::string GeneratedLog(FBServerPlatform platform, std::int64_t entries)
+{
+    SampleLogOptions options;
+    options.Platform = platform;
+    options.Entries = entries;
+    options.MeanSecondsBetween = 20;
+    return GenerateSampleLog(options).Bytes;
+}
+
+}  // namespace
 
 TEST(BlankLineSearchTest, EndsEachEntryWhereAPlainSearchFindsTheBlankLine)
 {
@@ -65,4 +156,89 @@ TEST(HeaderDayTest, TheDayKeptFromThePreviousHeaderGivesWhatAFreshReadGives)
         ASSERT_EQ(kept.TryExtractDateTime(text), expected) << ::testing::PrintToString(text);
         ASSERT_EQ(kept.LastMonth(), reference.LastMonth()) << ::testing::PrintToString(text);
     }
+}
+
+TEST(ScanSplitTest, GeneratedLogsGiveTheSameIndexOnAnyNumberOfThreads)
+{
+    for (const FBServerPlatform platform : {FBServerPlatform::Linux, FBServerPlatform::Windows}) {
+        const std::string bytes = GeneratedLog(platform, 4000);
+        const Scanned alone = ScanWithThreads(bytes, 1);
+        ASSERT_EQ(alone.Index, PlainIndex(bytes, platform == FBServerPlatform::Linux));
+        ASSERT_GT(alone.Index.size(), 3900u);
+        for (const unsigned threads : {2u, 3u, 4u, 7u})
+            ASSERT_EQ(ScanWithThreads(bytes, threads), alone) << threads << " threads";
+    }
+}
+
+TEST(ScanSplitTest, CutsNextToEveryLineEndGiveTheSameIndex)
+{
+    // Short bytes split into up to as many runs as they have bytes, so that the nominal cuts fall
+    // on and beside every CR and LF.
+    const std::string cases[] = {"\r\n\r\n\r\n\r\na\r\n\r\n", "a\r\r\n\r\n\r\nb\r\n\r\n", "\n\n\n\na\n\nb\n\n\n",
+                                 "a\r\n\r\n\n\nb\r\n\r\n\r\r\n\r\nc", "\r\ra\r\n\r\n\r\rb\r\n\r\n\r", "a\n\r\n\r\nb\r\n"};
+    for (const std::string& bytes : cases) {
+        const Scanned alone = ScanWithThreads(bytes, 1);
+        ASSERT_EQ(alone.Index, PlainIndex(bytes, !HoldsCRLF(bytes))) << ::testing::PrintToString(bytes);
+        for (unsigned threads = 2; threads <= bytes.size() + 1; ++threads)
+            ASSERT_EQ(ScanWithThreads(bytes, threads), alone) << threads << " threads, " << ::testing::PrintToString(bytes);
+    }
+}
+
+TEST(ScanSplitTest, AdversarialBytesGiveThePlainIndexOnAnyNumberOfThreads)
+{
+    std::mt19937 random(2026);
+    for (int round = 0; round < 400; ++round) {
+        const std::size_t length = round < 100 ? static_cast<std::size_t>(round) : random() % 3000;
+        std::string bytes = AdversarialBytes(random, length);
+        // Half of them without a single CR LF, so that the LF rules apply.
+        if (round % 2 == 1)
+            std::erase(bytes, '\r');
+        const Scanned alone = ScanWithThreads(bytes, 1);
+        ASSERT_EQ(alone.Index, PlainIndex(bytes, !HoldsCRLF(bytes))) << ::testing::PrintToString(bytes);
+        const unsigned threads = 2 + static_cast<unsigned>(random() % 9);
+        ASSERT_EQ(ScanWithThreads(bytes, threads), alone) << threads << " threads, " << ::testing::PrintToString(bytes);
+    }
+}
+
+TEST(ScanSplitTest, AScanFromAPositionIsSharedAsTheWholeScanIs)
+{
+    // An append read as a segment of its own starts at an entry's end, not at 0.
+    const std::string bytes = GeneratedLog(FBServerPlatform::Windows, 2000);
+    for (const unsigned threads : {1u, 3u}) {
+        TFBLogParser parser("");
+        parser.LoadBytes(bytes);
+        parser.SetScanThreads(threads, 0);
+        FBLogsMsgs whole;
+        parser.ScanEntries(whole);
+        std::int64_t pos = whole[700].Offset;
+        FBLogsMsgs rest;
+        parser.ScanEntriesFrom(pos, rest);
+        const Entries all = EntriesOf(whole);
+        EXPECT_EQ(EntriesOf(rest), Entries(all.begin() + 700, all.end())) << threads;
+        EXPECT_EQ(pos, whole.back().Offset + whole.back().Length);
+    }
+}
+
+TEST(ScanSplitTest, ReportsProgressOnTheCallingThreadOnly)
+{
+    const std::string bytes = GeneratedLog(FBServerPlatform::Linux, 20000);
+    TFBLogParser parser("");
+    parser.LoadBytes(bytes);
+    parser.SetScanThreads(4, 0);
+    std::vector<std::string> captions;
+    std::int64_t now = 0;
+    const std::thread::id caller = std::this_thread::get_id();
+    bool elsewhere = false;
+    parser.SetProgressSink(
+        [&](const std::string& caption) {
+            elsewhere = elsewhere || std::this_thread::get_id() != caller;
+            captions.push_back(caption);
+        },
+        [&] { return now += 1000; });
+    FBLogsMsgs msgs;
+    parser.ScanEntries(msgs);
+    EXPECT_FALSE(elsewhere);
+    ASSERT_GE(captions.size(), 2u);
+    EXPECT_EQ(captions.back(), FormatScanProgress(msgs.back().Offset + msgs.back().Length,
+                                                  static_cast<std::int64_t>(bytes.size())));
 }

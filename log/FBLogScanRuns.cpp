@@ -1,0 +1,47 @@
+#include "FBLogScanRuns.h"
+
+#include "FBLogEntryBounds.h"
+#include "uFBLogDescriptor.h"
+
+#include <algorithm>
+
+std::vector<std::int64_t> EntryRunBounds(std::string_view data, std::int64_t from, std::size_t parts,
+                                         bool lineFeedOnly)
+{
+    const auto size = static_cast<std::int64_t>(data.size());
+    std::vector<std::int64_t> bounds{from};
+    for (std::size_t part = 1; part < parts; ++part) {
+        const std::int64_t nominal = from + static_cast<std::int64_t>(
+            static_cast<long double>(size - from) * static_cast<long double>(part) / static_cast<long double>(parts));
+        // The end of the first blank line at or after the nominal cut: a scan of the whole, at
+        // whatever point it stands, passes that blank line in an entry it closes or skips it
+        // between entries (see EntryRunBounds in the header).
+        const std::int64_t cut = FindEntryEndIn(data, std::max(nominal, bounds.back()), lineFeedOnly);
+        if (cut < 0 || cut >= size)
+            break;
+        bounds.push_back(cut);
+    }
+    bounds.push_back(size);
+    return bounds;
+}
+
+std::size_t CutEntriesIn(std::string_view data, std::int64_t from, std::int64_t limit, bool lineFeedOnly,
+                         std::int64_t base, FBLogsMsgs& msgs, const std::function<void(std::int64_t)>& onBlock)
+{
+    TFBLogDescriptor grammar("");
+    std::size_t count = 0;
+    for (std::int64_t cur = from;;) {
+        const std::int64_t start = FindEntryStartIn(data, cur, lineFeedOnly);
+        if (start < 0 || start >= limit)
+            break;
+        const std::int64_t end = FindEntryEndIn(data, start, lineFeedOnly);
+        if (end < 0)
+            break;
+        cur = end;
+        const std::string_view text = data.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
+        msgs.push_back(FBLogMsg{base + start, end - start, grammar.TryExtractDateTime(text)});
+        if (++count % kEntriesPerBlock == 0)
+            onBlock(base + end);
+    }
+    return count;
+}
