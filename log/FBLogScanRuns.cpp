@@ -13,9 +13,12 @@ std::vector<std::int64_t> EntryRunBounds(std::string_view data, std::int64_t fro
     for (std::size_t part = 1; part < parts; ++part) {
         const std::int64_t nominal = from + static_cast<std::int64_t>(
             static_cast<long double>(size - from) * static_cast<long double>(part) / static_cast<long double>(parts));
-        // The end of the first blank line at or after the nominal cut: a scan of the whole, at
-        // whatever point it stands, passes that blank line in an entry it closes or skips it
-        // between entries (see EntryRunBounds in the header).
+        // The end of the first blank line at or after the nominal cut. An entry begun at or
+        // before the blank line's first byte ends at or before its end, as the blank line would
+        // close it; none begins at a later byte of it, as its LFs (and under the CR LF rules its
+        // second CR, which follows an LF) are skipped; and after its last LF the skipping of CR
+        // LF pairs stands as at a fresh start. So a scan started at the cut finds what the scan
+        // of the whole finds after it.
         const std::int64_t cut = FindEntryEndIn(data, std::max(nominal, bounds.back()), lineFeedOnly);
         if (cut < 0 || cut >= size)
             break;

@@ -16,9 +16,9 @@ constexpr std::size_t kEntriesPerBlock = 1024;
 
 // Splits data[from, end of data) into at most `parts` runs of about equal size, and returns their
 // bounds: from, the cuts in increasing order, and the data's size. Each cut lies just after a
-// blank line: an entry that begins before it ends at or before it, none begins within the blank
-// line, and a scan from the cut finds what a scan from `from` finds after it (under the CR LF
-// rules the skipping of line ends is back in its first state there).
+// blank line: an entry that begins before the cut ends at or before it, and a scan from the cut
+// finds what a scan from `from` finds after it (under the CR LF rules the skipping of line ends
+// is back in its first state there).
 std::vector<std::int64_t> EntryRunBounds(std::string_view data, std::int64_t from, std::size_t parts,
                                          bool lineFeedOnly);
 
