@@ -1,9 +1,11 @@
 #include "FBLogScanRuns.h"
 
 #include "FBLogEntryBounds.h"
+#include "FBLogParallel.h"
 #include "uFBLogDescriptor.h"
 
 #include <algorithm>
+#include <atomic>
 
 std::vector<std::int64_t> EntryRunBounds(std::string_view data, std::int64_t from, std::size_t parts,
                                          bool lineFeedOnly)
@@ -47,4 +49,19 @@ std::size_t CutEntriesIn(std::string_view data, std::int64_t from, std::int64_t 
             onBlock(base + end);
     }
     return count;
+}
+
+bool HoldsCRLFOnAllCores(std::string_view data)
+{
+    constexpr std::size_t kChunk = std::size_t{1} << 20;
+    std::atomic<bool> found{false};
+    ForEachPartInParallel(data.size(), kChunk, [&](std::size_t first, std::size_t last) {
+        for (std::size_t at = first; at < last && !found.load(std::memory_order_relaxed); at += kChunk) {
+            // One byte past the chunk, for a pair across two chunks or two parts.
+            const std::size_t end = std::min(last, at + kChunk);
+            if (HoldsCRLF(data.substr(at, end - at + 1)))
+                found.store(true, std::memory_order_relaxed);
+        }
+    });
+    return found.load();
 }

@@ -27,3 +27,8 @@ std::vector<std::int64_t> EntryRunBounds(std::string_view data, std::int64_t fro
 // every kEntriesPerBlock entries. Returns how many entries it appended.
 std::size_t CutEntriesIn(std::string_view data, std::int64_t from, std::int64_t limit, bool lineFeedOnly,
                          std::int64_t base, FBLogsMsgs& msgs, const std::function<void(std::int64_t)>& onBlock);
+
+// HoldsCRLF shared between the cores: each searches a part of the data a megabyte at a time and
+// stops once any of them has found a pair. For a log without CR LF this is a pass over all of it
+// before the scan, and the pass that first reads its pages.
+bool HoldsCRLFOnAllCores(std::string_view data);

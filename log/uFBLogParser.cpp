@@ -161,7 +161,7 @@ std::int64_t TFBLogParser::LoadFile()
         AddSegment(0, ReadWholeFile(FFileName));
     }
     // A single CR LF anywhere selects the CR LF rules for the whole file.
-    FLineFeedOnly = !HoldsCRLF(FSegments.front().View());
+    FLineFeedOnly = !HoldsCRLFAsScanned(FSegments.front().View());
     return FFileSize;
 }
 
@@ -173,7 +173,7 @@ std::int64_t TFBLogParser::LoadBytes(std::string_view bytes)
     std::copy(bytes.begin(), bytes.end(), copy.Data.get());
     copy.Size = static_cast<std::int64_t>(bytes.size());
     AddSegment(0, std::move(copy));
-    FLineFeedOnly = !HoldsCRLF(bytes);
+    FLineFeedOnly = !HoldsCRLFAsScanned(bytes);
     FInMemory = true;
     return FFileSize;
 }
@@ -275,7 +275,7 @@ void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogs
     const std::int64_t from = pos - segment.Start;
     const std::size_t expected = EstimatedEntries(data, from);
     ReserveIndex(msgs, expected);
-    const bool shared = FScanThreads > 1 && static_cast<std::int64_t>(data.size()) - from >= FSharedScanFrom;
+    const bool shared = SharesScanOf(static_cast<std::int64_t>(data.size()) - from);
     const std::vector<std::int64_t> bounds = EntryRunBounds(data, from, shared ? FScanThreads : 1, FLineFeedOnly);
     if (bounds.size() > 2)
         CutEntriesShared(data, segment.Start, bounds, expected, msgs);
@@ -283,6 +283,16 @@ void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogs
         CutEntriesAlone(data, segment.Start, from, msgs);
     if (!msgs.empty())
         pos = msgs.back().Offset + msgs.back().Length;
+}
+
+bool TFBLogParser::SharesScanOf(std::int64_t bytes) const noexcept
+{
+    return FScanThreads > 1 && bytes >= FSharedScanFrom;
+}
+
+bool TFBLogParser::HoldsCRLFAsScanned(std::string_view data) const
+{
+    return SharesScanOf(static_cast<std::int64_t>(data.size())) ? HoldsCRLFOnAllCores(data) : HoldsCRLF(data);
 }
 
 void TFBLogParser::CutEntriesShared(std::string_view data, std::int64_t base, const std::vector<std::int64_t>& bounds,

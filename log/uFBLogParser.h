@@ -122,6 +122,10 @@ private:
     void CutEntriesShared(std::string_view data, std::int64_t base, const std::vector<std::int64_t>& bounds,
                           std::size_t expected, FBLogsMsgs& msgs);
     void RememberTail(std::int64_t pos);
+    // Whether the scan of data from its start is shared between threads.
+    bool SharesScanOf(std::int64_t bytes) const noexcept;
+    // HoldsCRLF, on all cores where the scan would be shared.
+    bool HoldsCRLFAsScanned(std::string_view data) const;
     // About how many entries the bytes from `from` hold, from a count over their first megabytes.
     std::size_t EstimatedEntries(std::string_view data, std::int64_t from) const;
 

@@ -61,8 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The same bytes scanned in runs on several threads.
     TFBLogParser shared("");
-    shared.LoadBytes(bytes);
     shared.SetScanThreads(2 + (size == 0 ? 0 : data[size - 1] % 7), 0);
+    shared.LoadBytes(bytes);
     FBLogsMsgs sharedMsgs;
     shared.ScanEntries(sharedMsgs);
     Require(sharedMsgs.size() == msgs.size());

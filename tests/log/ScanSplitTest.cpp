@@ -6,6 +6,7 @@
 #include "EntryIndex.h"
 #include "FBLogEntryBounds.h"
 #include "FBLogSampleGenerator.h"
+#include "FBLogScanRuns.h"
 #include "uFBLogDescriptor.h"
 #include "uFBLogParser.h"
 
@@ -62,8 +63,8 @@ std::ostream& operator<<(std::ostream& out, const Scanned& s)
 Scanned ScanWithThreads(std::string_view bytes, unsigned threads)
 {
     TFBLogParser parser("");
-    parser.LoadBytes(bytes);
     parser.SetScanThreads(threads, 0);
+    parser.LoadBytes(bytes);
     Scanned scanned;
     FBLogsMsgs msgs;
     parser.ScanEntriesFrom(scanned.End, msgs);
@@ -120,6 +121,28 @@ TEST(BlankLineSearchTest, EndsEachEntryWhereAPlainSearchFindsTheBlankLine)
             }
         }
     }
+}
+
+TEST(BlankLineSearchTest, ACRLFPairIsFoundOnAllCoresWhereverItLies)
+{
+    // A single pair, or a lone CR, on and beside the borders of the parts and chunks searched.
+    constexpr std::size_t kSize = (std::size_t{3} << 20) + 17;
+    constexpr std::size_t kStride = std::size_t{256} << 10;
+    std::string bytes(kSize, 'a');
+    EXPECT_FALSE(HoldsCRLFOnAllCores(bytes));
+    for (std::size_t border = 0; border <= kSize; border += kStride)
+        for (const std::size_t at : {border, border + 1, border + kStride / 2}) {
+            for (const std::size_t pair : {at - 2, at - 1, at}) {
+                if (pair > kSize - 2)
+                    continue;
+                bytes.replace(pair, 2, "\r\n");
+                ASSERT_TRUE(HoldsCRLFOnAllCores(bytes)) << pair;
+                bytes.replace(pair, 2, "\ra");
+                ASSERT_FALSE(HoldsCRLFOnAllCores(bytes)) << pair;
+                bytes.replace(pair, 2, "aa");
+            }
+        }
+    EXPECT_TRUE(HoldsCRLFOnAllCores(bytes.substr(0, kSize - 2) + "\r\n"));
 }
 
 TEST(HeaderDayTest, TheDayKeptFromThePreviousHeaderGivesWhatAFreshReadGives)
