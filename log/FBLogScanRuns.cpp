@@ -7,14 +7,14 @@
 #include <algorithm>
 #include <atomic>
 
-std::vector<std::int64_t> EntryRunBounds(std::string_view data, std::int64_t from, std::size_t parts,
+std::vector<std::int64_t> EntryRunBounds(std::string_view data, std::int64_t from, std::size_t runs,
                                          bool lineFeedOnly)
 {
     const auto size = static_cast<std::int64_t>(data.size());
     std::vector<std::int64_t> bounds{from};
-    for (std::size_t part = 1; part < parts; ++part) {
+    for (std::size_t run = 1; run < runs; ++run) {
         const std::int64_t nominal = from + static_cast<std::int64_t>(
-            static_cast<long double>(size - from) * static_cast<long double>(part) / static_cast<long double>(parts));
+            static_cast<long double>(size - from) * static_cast<long double>(run) / static_cast<long double>(runs));
         // The end of the first blank line at or after the nominal cut. An entry begun at or
         // before the blank line's first byte ends at or before its end, as the blank line would
         // close it; none begins at a later byte of it, as its LFs (and under the CR LF rules its

@@ -1,6 +1,6 @@
 #pragma once
-// Cutting a log into entries part by part: the bytes are cut at blank lines where a scan started
-// afresh finds exactly the entries that a scan of the whole finds, so that the parts can be
+// Cutting a log into entries run by run: the bytes are cut at blank lines where a scan started
+// afresh finds exactly the entries that a scan of the whole finds, so that the runs can be
 // scanned on several threads at once and their indexes joined.
 
 #include "uFBLogParser.h"
@@ -14,12 +14,12 @@
 // How many entries a scan cuts between two calls of its block callback.
 constexpr std::size_t kEntriesPerBlock = 1024;
 
-// Splits data[from, end of data) into at most `parts` runs of about equal size, and returns their
+// Splits data[from, end of data) into at most `runs` runs of about equal size, and returns their
 // bounds: from, the cuts in increasing order, and the data's size. Each cut lies just after a
 // blank line: an entry that begins before the cut ends at or before it, and a scan from the cut
 // finds what a scan from `from` finds after it (under the CR LF rules the skipping of line ends
 // is back in its first state there).
-std::vector<std::int64_t> EntryRunBounds(std::string_view data, std::int64_t from, std::size_t parts,
+std::vector<std::int64_t> EntryRunBounds(std::string_view data, std::int64_t from, std::size_t runs,
                                          bool lineFeedOnly);
 
 // Appends to msgs the entries that begin in data[from, limit), found by scanning from `from`, with
