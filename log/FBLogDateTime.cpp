@@ -42,17 +42,34 @@ int DaysInMonth(int year, int month) noexcept
 
 std::optional<double> TryEncodeDateTime(const FBLogDateParts& p) noexcept
 {
-    if (!InRange(p.Year, 1, 9999) || !InRange(p.Month, 1, 12) ||
-        !InRange(p.Day, 1, DaysInMonth(p.Year, p.Month)) || !InRange(p.Hour, 0, 23) ||
-        !InRange(p.Minute, 0, 59) || !InRange(p.Second, 0, 59) || !InRange(p.Millisecond, 0, 999))
+    const std::optional<int> days = TryEncodeDate(p.Year, p.Month, p.Day);
+    const std::optional<double> time = TryEncodeTime(p.Hour, p.Minute, p.Second, p.Millisecond);
+    if (!days || !time)
+        return std::nullopt;
+    return CombineDateAndTime(*days, *time);
+}
+
+std::optional<int> TryEncodeDate(int year, int month, int day) noexcept
+{
+    if (!InRange(year, 1, 9999) || !InRange(month, 1, 12) || !InRange(day, 1, DaysInMonth(year, month)))
         return std::nullopt;
     using namespace std::chrono;
-    const sys_days date = year{p.Year} / month{static_cast<unsigned>(p.Month)} /
-                          day{static_cast<unsigned>(p.Day)};
-    const double days = static_cast<double>((date - kEpoch).count());
-    const double time =
-        (((p.Hour * 60.0 + p.Minute) * 60.0 + p.Second) * 1000.0 + p.Millisecond) / kMsPerDay;
-    return days < 0 ? days - time : days + time;
+    const sys_days date = std::chrono::year{year} / std::chrono::month{static_cast<unsigned>(month)} /
+                          std::chrono::day{static_cast<unsigned>(day)};
+    return (date - kEpoch).count();
+}
+
+std::optional<double> TryEncodeTime(int hour, int minute, int second, int millisecond) noexcept
+{
+    if (!InRange(hour, 0, 23) || !InRange(minute, 0, 59) || !InRange(second, 0, 59) || !InRange(millisecond, 0, 999))
+        return std::nullopt;
+    return (((hour * 60.0 + minute) * 60.0 + second) * 1000.0 + millisecond) / kMsPerDay;
+}
+
+double CombineDateAndTime(int days, double time) noexcept
+{
+    const auto date = static_cast<double>(days);
+    return days < 0 ? date - time : date + time;
 }
 
 bool IsValidTimestamp(double dateTime) noexcept

@@ -27,6 +27,11 @@ int DaysInMonth(int year, int month) noexcept;  // 0 for a month outside 1..12
 // The timestamp of the given parts, or nothing when they form no valid date and time
 // (year 1..9999, month 1..12, day within the month, 0..23, 0..59, 0..59, 0..999).
 std::optional<double> TryEncodeDateTime(const FBLogDateParts& parts) noexcept;
+// The two halves of it, for callers that see many times of the same day: the days since the
+// epoch of a valid date, the fraction of a day of a valid time of day, and their timestamp.
+std::optional<int> TryEncodeDate(int year, int month, int day) noexcept;
+std::optional<double> TryEncodeTime(int hour, int minute, int second, int millisecond) noexcept;
+double CombineDateAndTime(int days, double time) noexcept;
 
 // True for the timestamps of years 1 to 9999 (what TryEncodeDateTime can give).
 bool IsValidTimestamp(double dateTime) noexcept;

@@ -4,6 +4,7 @@
 #include "FBLogFile.h"
 #include "FBLogText.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -27,12 +28,36 @@ constexpr FieldPlace kMinuteField{15, 2};
 constexpr FieldPlace kSecondField{18, 2};
 constexpr FieldPlace kYearField{21, 4};
 
-std::string_view HeaderField(std::string_view text, std::size_t tab, FieldPlace place) noexcept
+std::string_view RawHeaderField(std::string_view text, std::size_t tab, FieldPlace place) noexcept
 {
     const std::size_t start = tab + place.Offset;
     if (start >= text.size())
         return {};
-    return TrimView(text.substr(start, place.Length));
+    return text.substr(start, place.Length);
+}
+
+std::string_view HeaderField(std::string_view text, std::size_t tab, FieldPlace place) noexcept
+{
+    return TrimView(RawHeaderField(text, tab, place));
+}
+
+// The month, day and year fields as written, each in a slot of its own, then their lengths: equal
+// for two headers exactly when the three fields are.
+using DayFields = std::array<char, 12>;
+DayFields DayFieldsOf(std::string_view text, std::size_t tab) noexcept
+{
+    constexpr FieldPlace kDayPlaces[] = {kMonthField, kDayField, kYearField};
+    constexpr std::size_t kLengthsAt = kMonthField.Length + kDayField.Length + kYearField.Length;
+    static_assert(kLengthsAt + std::size(kDayPlaces) == std::tuple_size_v<DayFields>);
+    DayFields fields{};
+    auto slot = fields.begin();
+    for (std::size_t field = 0; field < std::size(kDayPlaces); ++field) {
+        const std::string_view raw = RawHeaderField(text, tab, kDayPlaces[field]);
+        std::copy(raw.begin(), raw.end(), slot);
+        slot += static_cast<std::ptrdiff_t>(kDayPlaces[field].Length);
+        fields[kLengthsAt + field] = static_cast<char>(raw.size());
+    }
+    return fields;
 }
 
 // A signed decimal integer, taken as an unsigned 16-bit value the way the date build sees it,
@@ -299,9 +324,39 @@ double TFBLogDescriptor::ExtractDateTime(std::string_view text)
 
 double TFBLogDescriptor::TryExtractDateTime(std::string_view text) noexcept
 {
-    const HeaderDate parsed =
-        ParseHeaderDate(text, [this](std::string_view name) { return LookUpMonth(name); });
-    return parsed.Outcome == HeaderDateOutcome::Ok ? parsed.Value : 0.0;
+    // Reads what ParseHeaderDate reads, in the same order, but the day comes from FLastDay when
+    // the header's date fields are those read last.
+    const std::size_t tab = text.find(kTab);
+    if (tab == std::string_view::npos)
+        return 0.0;
+    const std::optional<int> days = DaysOfHeader(text, tab);
+    std::uint16_t hour = 0, minute = 0, second = 0;
+    if (!days || !ParseWord(HeaderField(text, tab, kHourField), hour) ||
+        !ParseWord(HeaderField(text, tab, kMinuteField), minute) ||
+        !ParseWord(HeaderField(text, tab, kSecondField), second))
+        return 0.0;
+    const std::optional<double> time = TryEncodeTime(hour, minute, second, 0);
+    return time ? CombineDateAndTime(*days, *time) : 0.0;
+}
+
+std::optional<int> TFBLogDescriptor::DaysOfHeader(std::string_view text, std::size_t tab) noexcept
+{
+    const DayFields fields = DayFieldsOf(text, tab);
+    if (FLastDay && FLastDay->Fields == fields) {
+        // As if the month's name were looked up again.
+        if (FLastDay->Month != 0)
+            FLastMonth = FLastDay->Month;
+        return FLastDay->Days;
+    }
+    FLastDay = TLastDay{fields, std::nullopt, 0};
+    std::uint16_t day = 0, year = 0;
+    if (!ParseWord(HeaderField(text, tab, kDayField), day))
+        return std::nullopt;
+    FLastDay->Month = LookUpMonth(HeaderField(text, tab, kMonthField));
+    if (!ParseWord(HeaderField(text, tab, kYearField), year))
+        return std::nullopt;
+    FLastDay->Days = TryEncodeDate(year, FLastDay->Month, day);
+    return FLastDay->Days;
 }
 
 std::optional<std::string_view> TFBLogDescriptor::SourcePart(std::string_view text) noexcept

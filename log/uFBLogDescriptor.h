@@ -6,6 +6,7 @@
 #include "FBLogPatternSet.h"
 #include "FBLogSeverity.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -100,6 +101,17 @@ private:
     void AddCatalogueLine(std::string_view line, std::size_t lineNumber);
     bool ReadDirective(std::string_view comment, std::size_t lineNumber);
     int LookUpMonth(std::string_view name) noexcept;
+    std::optional<int> DaysOfHeader(std::string_view text, std::size_t tab) noexcept;
+
+    // The day that TryExtractDateTime read last, by the month, day and year fields of the header
+    // as written (each field's bytes in a slot of its own, then the three lengths). The entries of
+    // a log mostly share their day, so mostly only their time of day needs reading.
+    struct TLastDay {
+        std::array<char, 12> Fields{};
+        std::optional<int> Days;  // nothing when the fields form no valid date
+        int Month = 0;            // what the month's name was looked up as; 0 if it was not found
+    };
+    std::optional<TLastDay> FLastDay;
 
     std::string FFileName;
     std::vector<TFBLogDescription> FDescriptions;

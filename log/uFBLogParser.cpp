@@ -2,18 +2,19 @@
 
 #include "FBLogEntryBounds.h"
 #include "FBLogFile.h"
-#include "FBLogText.h"
-#include "uFBLogDescriptor.h"
+#include "FBLogParallel.h"
+#include "FBLogScanRuns.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
-#include <cstring>
+#include <exception>
+#include <thread>
 
 namespace {
 
 constexpr std::int64_t kProgressIntervalMs = 500;
-constexpr std::size_t kEntriesPerProgressCheck = 1024;
 
 // Hands the progress caption to the sink when more than 500 ms have passed since the last
 // report (or since the scan began). Without a sink the clock is not even read.
@@ -42,6 +43,41 @@ private:
     FBLogClock FClock;
     std::int64_t FLastReport = 0;
 };
+
+// The index is allocated once, for the entries that the first few megabytes promise: growing it
+// while appending would briefly hold two copies of an index of millions of entries. Room beyond
+// what entries fill is only address space; a log whose entries get much shorter later on still
+// grows it.
+void ReserveIndex(FBLogsMsgs& msgs, std::size_t expected)
+{
+    msgs.reserve(WithRoomToGrow(expected));
+}
+
+// The entries expected in one run of a shared scan, by its share of the bytes.
+std::size_t ExpectedInRun(std::size_t expected, const std::vector<std::int64_t>& bounds, std::size_t run)
+{
+    const auto share = static_cast<long double>(bounds[run + 1] - bounds[run]) /
+                       static_cast<long double>(bounds.back() - bounds.front());
+    return static_cast<std::size_t>(static_cast<long double>(expected) * share);
+}
+
+// Appends the indexes of the later runs to that of the first, letting each go once copied, so
+// that the entries are held twice only a run at a time; or raises what a run failed with.
+void JoinRuns(FBLogsMsgs& msgs, std::vector<FBLogsMsgs>& runs, const std::vector<std::exception_ptr>& failures)
+{
+    for (const std::exception_ptr& failure : failures)
+        if (failure)
+            std::rethrow_exception(failure);
+    std::size_t total = msgs.size();
+    for (const FBLogsMsgs& run : runs)
+        total += run.size();
+    if (total > msgs.capacity())
+        ReserveIndex(msgs, total);
+    for (FBLogsMsgs& run : runs) {
+        msgs.insert(msgs.end(), run.begin(), run.end());
+        FBLogsMsgs().swap(run);
+    }
+}
 
 }  // namespace
 
@@ -89,7 +125,16 @@ std::string FormatScanProgress(std::int64_t pos, std::int64_t fileSize)
     return caption;
 }
 
-TFBLogParser::TFBLogParser(const std::string& fileName) : FFileName(fileName) {}
+TFBLogParser::TFBLogParser(const std::string& fileName)
+    : FFileName(fileName), FScanThreads(std::max(1u, std::thread::hardware_concurrency()))
+{
+}
+
+void TFBLogParser::SetScanThreads(unsigned threads, std::int64_t fromBytes)
+{
+    FScanThreads = std::max(1u, threads);
+    FSharedScanFrom = fromBytes;
+}
 
 TFBLogParser::~TFBLogParser() = default;
 
@@ -114,7 +159,7 @@ std::int64_t TFBLogParser::LoadFile()
         AddSegment(0, ReadWholeFile(FFileName));
     }
     // A single CR LF anywhere selects the CR LF rules for the whole file.
-    FLineFeedOnly = !HoldsCRLF(FSegments.front().View());
+    FLineFeedOnly = !HoldsCRLFAsScanned(FSegments.front().View());
     return FFileSize;
 }
 
@@ -126,7 +171,7 @@ std::int64_t TFBLogParser::LoadBytes(std::string_view bytes)
     std::copy(bytes.begin(), bytes.end(), copy.Data.get());
     copy.Size = static_cast<std::int64_t>(bytes.size());
     AddSegment(0, std::move(copy));
-    FLineFeedOnly = !HoldsCRLF(bytes);
+    FLineFeedOnly = !HoldsCRLFAsScanned(bytes);
     FInMemory = true;
     return FFileSize;
 }
@@ -224,34 +269,75 @@ bool TFBLogParser::StillHolds(TFBLogFileReader& file, std::int64_t pos) const
 
 void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogsMsgs& msgs)
 {
-    ProgressThrottle progress(FProgressSink, FClock);
     const std::string_view data = segment.View();
-    const std::int64_t base = segment.Start;
-    const std::int64_t from = pos - base;
+    const std::int64_t from = pos - segment.Start;
+    const std::size_t expected = EstimatedEntries(data, from);
+    ReserveIndex(msgs, expected);
+    const bool shared = SharesScanOf(static_cast<std::int64_t>(data.size()) - from);
+    const std::vector<std::int64_t> bounds = EntryRunBounds(data, from, shared ? FScanThreads : 1, FLineFeedOnly);
+    if (bounds.size() > 2)
+        CutEntriesShared(data, segment.Start, bounds, expected, msgs);
+    else
+        CutEntriesAlone(data, segment.Start, from, msgs);
+    if (!msgs.empty())
+        pos = msgs.back().Offset + msgs.back().Length;
+}
 
-    // The index is allocated once, for the entries that the first few megabytes promise: growing
-    // it while appending would briefly hold two copies of an index of millions of entries. Room
-    // beyond what entries fill is only address space; a log whose entries get much shorter later
-    // on still grows it.
-    msgs.reserve(WithRoomToGrow(EstimatedEntries(data, from)));
+bool TFBLogParser::SharesScanOf(std::int64_t bytes) const noexcept
+{
+    return FScanThreads > 1 && bytes >= FSharedScanFrom;
+}
 
-    TFBLogDescriptor grammar("");
-    std::int64_t cur = from;
-    for (;;) {
-        const std::int64_t start = FindEntryStartIn(data, cur, FLineFeedOnly);
-        const std::int64_t end = FindEntryEndIn(data, start, FLineFeedOnly);
-        cur = end;
-        if (start < 0 || end < 0)
-            break;
-        pos = base + end;
-        const std::string_view text = data.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start));
-        msgs.push_back(FBLogMsg{base + start, end - start, grammar.TryExtractDateTime(text)});
-        // The clock is read once per block of entries, not for each, and after the last one.
-        if (msgs.size() % kEntriesPerProgressCheck == 0)
-            progress.RecordAppended(pos, FFileSize);
-    }
-    if (msgs.size() % kEntriesPerProgressCheck != 0)
-        progress.RecordAppended(pos, FFileSize);
+bool TFBLogParser::HoldsCRLFAsScanned(std::string_view data) const
+{
+    return SharesScanOf(static_cast<std::int64_t>(data.size())) ? HoldsCRLFOnAllCores(data) : HoldsCRLF(data);
+}
+
+void TFBLogParser::CutEntriesShared(std::string_view data, std::int64_t base, const std::vector<std::int64_t>& bounds,
+                                    std::size_t expected, FBLogsMsgs& msgs)
+{
+    // The first run is cut straight into msgs, the others into indexes of their own.
+    const std::size_t runs = bounds.size() - 1;
+    std::vector<FBLogsMsgs> later(runs);
+    std::vector<std::exception_ptr> failures(runs);
+    // Progress counts the bytes cut in all runs, and is told only on the calling thread.
+    ProgressThrottle progress(FProgressSink, FClock);
+    std::atomic<std::int64_t> bytesCut{0};
+    const std::thread::id caller = std::this_thread::get_id();
+    const auto cutRun = [&](std::size_t run) {
+        FBLogsMsgs& index = run == 0 ? msgs : later[run];
+        if (run > 0)
+            ReserveIndex(index, ExpectedInRun(expected, bounds, run));
+        std::int64_t counted = base + bounds[run];
+        CutEntriesIn(data, bounds[run], bounds[run + 1], FLineFeedOnly, base, index, [&](std::int64_t end) {
+            const std::int64_t all = bytesCut.fetch_add(end - counted, std::memory_order_relaxed) + (end - counted);
+            counted = end;
+            if (std::this_thread::get_id() == caller)
+                progress.RecordAppended(base + bounds.front() + all, FFileSize);
+        });
+    };
+    // A failure on a worker thread must not end the program: it is raised here after the join.
+    ForEachPartInParallel(runs, 1, [&](std::size_t first, std::size_t last) {
+        for (std::size_t run = first; run < last; ++run)
+            try {
+                cutRun(run);
+            } catch (...) {
+                failures[run] = std::current_exception();
+            }
+    });
+    JoinRuns(msgs, later, failures);
+    if (!msgs.empty())
+        progress.RecordAppended(msgs.back().Offset + msgs.back().Length, FFileSize);
+}
+
+void TFBLogParser::CutEntriesAlone(std::string_view data, std::int64_t base, std::int64_t from, FBLogsMsgs& msgs)
+{
+    ProgressThrottle progress(FProgressSink, FClock);
+    // The clock is read once per block of entries, not for each, and after the last one.
+    const std::size_t count = CutEntriesIn(data, from, static_cast<std::int64_t>(data.size()), FLineFeedOnly, base,
+                                           msgs, [&](std::int64_t end) { progress.RecordAppended(end, FFileSize); });
+    if (count % kEntriesPerBlock != 0)
+        progress.RecordAppended(msgs.back().Offset + msgs.back().Length, FFileSize);
 }
 
 bool TFBLogParser::LostHeldBytes() const noexcept

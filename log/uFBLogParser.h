@@ -92,6 +92,13 @@ public:
 
     void SetProgressSink(FBLogProgressSink sink, FBLogClock clock = {});
 
+    // The least bytes a scan shares between threads by default: below it, starting threads and
+    // joining their indexes would cost more than it spares.
+    static constexpr std::int64_t kSharedScanFromBytes = std::int64_t{16} << 20;
+    // How many threads a scan may share its work between (by default one per core), for data of
+    // at least fromBytes; 1 scans on the calling thread alone. Any setting gives the same index.
+    void SetScanThreads(unsigned threads, std::int64_t fromBytes = kSharedScanFromBytes);
+
 private:
     // Bytes [Start, Start + Size) of the file. The load gives the first, starting at 0; each
     // read of appended bytes adds one that starts where an entry begins, so that no entry
@@ -113,7 +120,14 @@ private:
     void AddSegment(std::int64_t start, FileBytes bytes);
     bool StillHolds(TFBLogFileReader& file, std::int64_t pos) const;
     void CutEntries(const TSegment& segment, std::int64_t& pos, FBLogsMsgs& msgs);
+    void CutEntriesAlone(std::string_view data, std::int64_t base, std::int64_t from, FBLogsMsgs& msgs);
+    void CutEntriesShared(std::string_view data, std::int64_t base, const std::vector<std::int64_t>& bounds,
+                          std::size_t expected, FBLogsMsgs& msgs);
     void RememberTail(std::int64_t pos);
+    // Whether the scan of data from its start is shared between threads.
+    bool SharesScanOf(std::int64_t bytes) const noexcept;
+    // HoldsCRLF, on all cores where the scan would be shared.
+    bool HoldsCRLFAsScanned(std::string_view data) const;
     // About how many entries the bytes from `from` hold, from a count over their first megabytes.
     std::size_t EstimatedEntries(std::string_view data, std::int64_t from) const;
 
@@ -126,4 +140,6 @@ private:
     std::int64_t FTailEnd = 0;  // where the last complete entry read ends
     FBLogProgressSink FProgressSink;
     FBLogClock FClock;
+    unsigned FScanThreads;
+    std::int64_t FSharedScanFrom = kSharedScanFromBytes;
 };

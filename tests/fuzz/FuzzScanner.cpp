@@ -1,6 +1,7 @@
 // The scanner on any bytes: every entry lies within the data, in order, closed by the blank
-// line of the file's rules; its text, date, source and message read back; and the cut made block
-// by block gives the same entries at a block size the input chooses.
+// line of the file's rules; its text, date, source and message read back; the cut made block
+// by block gives the same entries at a block size the input chooses; and so does the scan shared
+// between as many threads as the input chooses.
 
 #include "FBLogEntryBounds.h"
 #include "FBLogEntryCutter.h"
@@ -57,5 +58,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ++index;
         });
     Require(index == msgs.size());
+
+    // The same bytes scanned in runs on several threads.
+    TFBLogParser shared("");
+    shared.SetScanThreads(2 + (size == 0 ? 0 : data[size - 1] % 7), 0);
+    shared.LoadBytes(bytes);
+    FBLogsMsgs sharedMsgs;
+    shared.ScanEntries(sharedMsgs);
+    Require(sharedMsgs.size() == msgs.size());
+    for (std::size_t i = 0; i < msgs.size(); ++i)
+        Require(sharedMsgs[i].Offset == msgs[i].Offset && sharedMsgs[i].Length == msgs[i].Length &&
+                sharedMsgs[i].DateTime == msgs[i].DateTime);
     return 0;
 }

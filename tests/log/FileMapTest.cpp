@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <numeric>
+#include <thread>
 
 namespace {
 
@@ -117,6 +118,53 @@ TEST(FileMapTest, ALogTruncatedInTheMiddleOfAScanIsScannedToTheEndWithoutACrash)
     again.ScanEntries(index);
     EXPECT_EQ(again.ViewRange(0, again.FileSize()), bytes.substr(0, 5000));
     EXPECT_FALSE(again.LostHeldBytes());
+}
+
+TEST(FileMapTest, ReadsPastATruncationOnOtherThreadsAsZerosToo)
+{
+    TempFolder folder;
+    const std::string bytes = SampleBytes(4000);
+    const std::string path = folder.Write("firebird.log", bytes);
+    std::unique_ptr<TFBLogFileMap> map = TFBLogFileMap::MapWholeFile(path);
+    ASSERT_NE(map, nullptr);
+    std::filesystem::resize_file(path, 100);
+    // Two threads fault on pages of their own at once.
+    const std::string_view past = map->View().substr(8192);
+    std::uint64_t sums[2] = {1, 1};
+    std::thread first([&] { sums[0] = ReadEveryByte(past.substr(0, past.size() / 2)); });
+    std::thread second([&] { sums[1] = ReadEveryByte(past.substr(past.size() / 2)); });
+    first.join();
+    second.join();
+    EXPECT_EQ(sums[0] + sums[1], 0u);
+    EXPECT_TRUE(map->Truncated());
+}
+
+TEST(FileMapTest, AScanSharedBetweenThreadsFindsWhatTheTruncatedLogHoldsWhenAWorkerFaults)
+{
+    // Over 4 MiB, so that the estimate of the entries (read from the first 4 MiB) stays before the
+    // new end; truncated at three quarters after the load, so that the second of two runs, cut on
+    // a worker thread, is the one that reads past the new end.
+    TempFolder folder;
+    const std::string bytes = SampleBytes(60000);
+    ASSERT_GT(bytes.size(), std::size_t{6} << 20);
+    const std::string path = folder.Write("firebird.log", bytes);
+    TFBLogParser parser(path);
+    parser.SetScanThreads(2, 0);
+    ASSERT_EQ(parser.LoadFile(), static_cast<std::int64_t>(bytes.size()));
+    const std::size_t newSize = bytes.size() / 4 * 3;
+    std::filesystem::resize_file(path, newSize);
+    FBLogsMsgs index;
+    parser.ScanEntries(index);
+    EXPECT_TRUE(parser.LostHeldBytes());
+
+    // What is left reads as before, the rest as zeros, which close no entry.
+    TFBLogParser left("");
+    left.LoadBytes(bytes.substr(0, newSize) + std::string(bytes.size() - newSize, '\0'));
+    left.SetScanThreads(1);
+    FBLogsMsgs expected;
+    left.ScanEntries(expected);
+    EXPECT_EQ(EntriesOf(index), EntriesOf(expected));
+    EXPECT_GT(index.size(), 30000u);
 }
 
 TEST(FileMapTest, AFileRewrittenLongerUnderTheMapIsNotTakenForAnAppend)
