@@ -34,7 +34,7 @@ namespace {
 // window went without handling events.
 class Heartbeat {
 public:
-    Heartbeat()
+    explicit Heartbeat(const QWidget& window) : FWindow(window)
     {
         FTimer.setInterval(5);
         QObject::connect(&FTimer, &QTimer::timeout, [this] { Tick(); });
@@ -46,21 +46,29 @@ public:
     {
         FLast = Now();
         FLongest = 0;
+        FCaption.clear();
         work();
         Tick();
         return FLongest;
     }
+    // The window's caption when the longest gap ended: the pass it fell in.
+    const QString& CaptionAtLongest() const { return FCaption; }
 
 private:
     static double Now() { return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch()).count(); }
     void Tick()
     {
         const double now = Now();
-        FLongest = std::max(FLongest, now - FLast);
+        if (now - FLast > FLongest) {
+            FLongest = now - FLast;
+            FCaption = FWindow.windowTitle();
+        }
         FLast = now;
     }
 
+    const QWidget& FWindow;
     QTimer FTimer;
+    QString FCaption;
     double FLast = 0;
     double FLongest = 0;
 };
@@ -79,8 +87,8 @@ int MeasureWindow(int argc, char** argv, const QString& path, double floorSecond
     qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    Heartbeat heartbeat;
     TfmLogViewer window;
+    Heartbeat heartbeat(window);
     window.resize(1008, 662);
     window.show();
     QCoreApplication::processEvents();
@@ -110,8 +118,8 @@ int MeasureWindow(int argc, char** argv, const QString& path, double floorSecond
     const double own = static_cast<double>(after - before) * 1024.0;
     const double budget = 24.0 * entries + 24.0 * rows + 64.0 * 1024 * 1024;
     std::printf("  open to a painted list of %.0f rows: %.3f s = %.1fx the floor (target 4x); "
-                "longest without events %.0f ms (target under 100)\n",
-                rows, openSeconds, openSeconds / floorSeconds, openGap * 1000.0);
+                "longest without events %.0f ms (target under 100), at \"%s\"\n",
+                rows, openSeconds, openSeconds / floorSeconds, openGap * 1000.0, qPrintable(heartbeat.CaptionAtLongest()));
     const double openEnd = std::chrono::duration<double>(std::chrono::steady_clock::now() - passStart).count();
     for (std::size_t i = 0; i < passStarts.size(); ++i)
         std::printf("    %-28s %.3f s\n", qPrintable(passStarts[i].second.trimmed()),

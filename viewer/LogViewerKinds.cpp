@@ -19,10 +19,16 @@
 void TfmLogViewer::ClassifyLog()
 {
     TPassProgress progress(*this, QStringLiteral("Classifying entries... "));
-    // It runs to its end: every entry of a log shown has its kind.
+    // It runs to its end: every entry of a log shown has its kind. The timeline's counts per
+    // day and kind are taken in the same pass.
     FBLogKinds kinds;
-    progress.Run([&] { kinds = ClassifyEntries(*FParser, FLogMsgs, *FDescriptor); });
+    TFBLogDayRuns runs;
+    progress.Run([&] {
+        kinds = ClassifyEntries(*FParser, FLogMsgs, *FDescriptor);
+        runs.Add(FLogMsgs, kinds, 0);
+    });
     FKinds = std::move(kinds);
+    FDayRuns = std::move(runs);
     FMessagesModel->SetKinds(&FKinds);
     FKindsRange.reset();
 }
@@ -40,11 +46,21 @@ TFBLogNarrowing TfmLogViewer::Narrowing(double start, double end) const
 
 void TfmLogViewer::RefreshKinds(double start, double end)
 {
-    const std::pair range{start, end};
-    if (FKindsRange == range)
-        return;
-    FKindsRange = range;
-    FKindsModel->SetSummaries(SummarizeKinds(FLogMsgs, FKinds, start, end));
+    if (std::optional<std::vector<TFBLogKindSummary>> summaries = KindsToCount(start, end))
+        ShowKinds(start, end, std::move(*summaries));
+}
+
+std::optional<std::vector<TFBLogKindSummary>> TfmLogViewer::KindsToCount(double start, double end) const
+{
+    if (FKindsRange == std::pair{start, end})
+        return std::nullopt;
+    return SummarizeKinds(FLogMsgs, FKinds, start, end);
+}
+
+void TfmLogViewer::ShowKinds(double start, double end, std::vector<TFBLogKindSummary> summaries)
+{
+    FKindsRange = std::pair{start, end};
+    FKindsModel->SetSummaries(std::move(summaries));
 }
 
 void TfmLogViewer::RefillMessageList()

@@ -6,6 +6,7 @@
 #include "FBLogClassifier.h"
 #include "FBLogDays.h"
 #include "FBLogFileWatch.h"
+#include "FBLogNarrowing.h"
 #include "FBLogRecords.h"
 #include "FBLogSearch.h"
 #include "FBLogTimeline.h"
@@ -40,7 +41,6 @@ template <typename T>
 class QFutureWatcher;
 class TDaysModel;
 class TStateStore;
-class TFBLogNarrowing;
 class TPassProgress;
 class TFindBar;
 class TKindsModel;
@@ -272,6 +272,10 @@ private:
     void ClassifyLog();
     TFBLogNarrowing Narrowing(double start, double end) const;
     void RefreshKinds(double start, double end);
+    // The counts of the kinds in the date range, when the kinds view does not show them yet;
+    // for a worker thread.
+    std::optional<std::vector<TFBLogKindSummary>> KindsToCount(double start, double end) const;
+    void ShowKinds(double start, double end, std::vector<TFBLogKindSummary> summaries);
     void RefillMessageList();
     void CancelSearch();
     void RunSearchNow();

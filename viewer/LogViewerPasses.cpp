@@ -88,7 +88,6 @@ bool TfmLogViewer::LoadLogFile()
         std::rethrow_exception(failure);
     UseEncoding(scanned.Encoding);
     ClassifyLog();
-    FDayRuns.Add(FLogMsgs, FKinds, 0);
     StartWatchingLogFile();
     return true;
 }
@@ -165,12 +164,16 @@ bool TfmLogViewer::FillMessageList(double from, double to)
     const double start = StartOfDay(TimestampDate(from));
     const double end = EndOfDay(TimestampDate(to));
     TLargeVector<std::uint32_t> entries;
+    std::optional<std::vector<TFBLogKindSummary>> kinds;
     {
         TPassProgress progress(*this, QStringLiteral("Preparing for grid... "));
         // The list shows the entries of the date range that the kinds, the severity choice and
         // the search leave.
         const TFBLogNarrowing narrowing = Narrowing(start, end);
-        if (!progress.Run([&] { SelectRows(narrowing, progress, entries); })) {
+        if (!progress.Run([&] {
+                SelectRows(narrowing, progress, entries);
+                kinds = KindsToCount(start, end);
+            })) {
             ShowFilterOfList();
             return false;
         }
@@ -185,7 +188,8 @@ bool TfmLogViewer::FillMessageList(double from, double to)
     FMessagesModel->SetRowsInSteps(std::move(entries), kRowsPerStep, [this] { LetPendingEventsRun(); });
     ShowMessageCount();
     FListFilter = TShownRange{ui->cbShowDateFilter->currentIndex(), ui->dtpDFFrom->date(), ui->dtpDFTo->date()};
-    RefreshKinds(start, end);
+    if (kinds)
+        ShowKinds(start, end, std::move(*kinds));
     RefreshTimeline(start, end);
     ShowFindResult();
     ui->btApplyDTFilter->hide();
