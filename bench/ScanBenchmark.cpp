@@ -11,6 +11,7 @@
 //
 // --scan-only stops after the scans and their memory, before classification and search.
 
+#include "BenchLogs.h"
 #include "FBLogClassifier.h"
 #include "FBLogNarrowing.h"
 #include "FBLogSampleGenerator.h"
@@ -47,25 +48,6 @@ constexpr int kRuns = 3;
 double SecondsSince(Clock::time_point start)
 {
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-// The floor: the file read in 1 MiB blocks into one buffer, and one memchr pass over each block
-// counting line feeds.
-std::size_t ReadAndCountLines(const std::string& path)
-{
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return 0;
-    constexpr std::size_t kBlock = 1 << 20;
-    std::unique_ptr<char[]> block(new char[kBlock]);
-    std::size_t lines = 0;
-    for (std::size_t got; (got = std::fread(block.get(), 1, kBlock, file)) > 0;) {
-        const char* end = block.get() + got;
-        for (const char* p = block.get(); (p = static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)))); ++p)
-            ++lines;
-    }
-    std::fclose(file);
-    return lines;
 }
 
 // The scan as the viewer runs it, or with threads = 1 on the calling thread alone.
@@ -363,22 +345,6 @@ void MeasureLegacyLog(const std::string& path)
         MeasureSearch(parser, msgs, query);
 }
 
-std::string WriteLog(const std::filesystem::path& folder, const std::string& name, FBServerVersion version,
-                     FBServerPlatform platform, std::int64_t bytes, FBServerLanguage language = FBServerLanguage::English)
-{
-    SampleLogOptions options;
-    options.Version = version;
-    options.Platform = platform;
-    options.Language = language;
-    options.Host = platform == FBServerPlatform::Windows ? "SRV-DB01" : "dbserver";
-    options.TargetBytes = bytes;
-    options.MeanSecondsBetween = 5;
-    const std::string path = (folder / name).string();
-    const SampleLog log = GenerateSampleLog(options);
-    std::ofstream(path, std::ios::binary).write(log.Bytes.data(), static_cast<std::streamsize>(log.Bytes.size()));
-    return path;
-}
-
 }  // namespace
 
 int main(int argc, char** argv)
@@ -413,15 +379,15 @@ int main(int argc, char** argv)
         std::printf("catalogue: %s\n", warning.c_str());
 
     std::printf("Scan benchmark, %lld MiB logs, best of %d runs\n", static_cast<long long>(mib), kRuns);
-    const std::string lf = WriteLog(folder, "firebird-lf.log", FBServerVersion::Firebird30, FBServerPlatform::Linux, mib << 20);
-    const std::string crlf = WriteLog(folder, "firebird-crlf.log", FBServerVersion::Firebird25, FBServerPlatform::Windows, mib << 20);
+    const std::string lf = WriteBenchLog(folder, "firebird-lf.log", FBServerVersion::Firebird30, FBServerPlatform::Linux, mib << 20);
+    const std::string crlf = WriteBenchLog(folder, "firebird-crlf.log", FBServerVersion::Firebird25, FBServerPlatform::Windows, mib << 20);
     Measure(self, "LF log (Firebird 3.0, Linux)", lf, catalogue, scanOnly);
     Measure(self, "CR LF log (Firebird 2.5, Windows)", crlf, catalogue, scanOnly);
     std::filesystem::remove(lf);
     std::filesystem::remove(crlf);
     if (scanOnly)
         return 0;
-    const std::string russian = WriteLog(folder, "firebird-1251.log", FBServerVersion::Firebird30,
+    const std::string russian = WriteBenchLog(folder, "firebird-1251.log", FBServerVersion::Firebird30,
                                          FBServerPlatform::Windows, mib << 20, FBServerLanguage::Russian);
     MeasureLegacyLog(russian);
     std::filesystem::remove(russian);
