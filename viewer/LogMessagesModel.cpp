@@ -1,6 +1,7 @@
 #include "LogMessagesModel.h"
 
 #include "AsciiCollationKeys.h"
+#include "ListSortRanks.h"
 #include "FBLogText.h"
 #include "SeverityLook.h"
 #include "Timestamps.h"
@@ -13,6 +14,7 @@
 #include <algorithm>
 #include <numeric>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace {
 
@@ -235,165 +237,65 @@ TLargeVector<int> TLogMessagesModel::TextRanks(int column, const TSortProgress& 
     return TextRanksBySortKeys(column, collator, progress);
 }
 
-namespace {
-
-// One stage of a sort, from one share of the whole to another, told how far it has come; it
-// passes that on about every 64 Ki rows.
-class TSortStage {
-public:
-    TSortStage(const TLogMessagesModel::TSortProgress& progress, double from, double to, std::size_t total)
-        : FProgress(progress), FFrom(from), FTo(to), FTotal(std::max<std::size_t>(total, 1))
-    {
-        Reached(0);
-    }
-
-    void Reached(std::size_t done)
-    {
-        if (!FProgress || done < FNext)
-            return;
-        FNext = done + kRowsPerReport;
-        FProgress(FFrom + (FTo - FFrom) * static_cast<double>(done) / static_cast<double>(FTotal));
-    }
-
-private:
-    static constexpr std::size_t kRowsPerReport = 1 << 16;
-    const TLogMessagesModel::TSortProgress& FProgress;
-    double FFrom;
-    double FTo;
-    std::size_t FTotal;
-    std::size_t FNext = 0;
-};
-
-// A row during the sort by ASCII keys: the next 16 bytes of its key, and where the rest begins.
-struct TKeyedRow {
-    std::uint64_t High;
-    std::uint64_t Low;
-    TAsciiCollationKeys::Cursor Rest;
-    std::uint32_t Row;
-
-    bool SameBytes(const TKeyedRow& other) const { return High == other.High && Low == other.Low; }
-    bool KeyEnded() const { return (Low & 0xff) == 0; }
-};
-
-// Asks for the text the next row will read, while this row's is read.
-inline void Prefetch(const char* address)
-{
-#if defined(__GNUC__)
-    __builtin_prefetch(address);
-#else
-    (void)address;
-#endif
-}
-
-// The ranks given so far: tied rows get one rank, in key order.
-struct TRanking {
-    const TAsciiCollationKeys& Keys;
-    TLargeVector<int>& RankOfRow;
-    TSortStage Stage;
-    int Rank = -1;
-    std::size_t Ranked = 0;
-
-    void RankTogether(const TKeyedRow* first, const TKeyedRow* last)
-    {
-        ++Rank;
-        for (const TKeyedRow* row = first; row != last; ++row)
-            RankOfRow[row->Row] = Rank;
-        Ranked += static_cast<std::size_t>(last - first);
-        Stage.Reached(Ranked);
-    }
-};
-
-bool ReadNextBytes(TKeyedRow* first, TKeyedRow* last, const TAsciiCollationKeys& keys, bool& allEqual)
-{
-    allEqual = true;
-    for (TKeyedRow* row = first; row != last; ++row) {
-        if (row + 8 < last)
-            Prefetch(row[8].Rest.Pos);
-        if (!keys.NextKeyBytes(row->Rest, row->High) || !keys.NextKeyBytes(row->Rest, row->Low))
-            return false;
-        allEqual = allEqual && row->SameBytes(*first);
-    }
-    return true;
-}
-
-// Sorts the rows by their keys, 16 bytes a round: each round reads the next bytes of the rows
-// that are still tied, so the long common beginnings of log messages cost one pass each instead
-// of being compared again and again.
-bool RankByKeys(TKeyedRow* first, TKeyedRow* last, TRanking& ranking)
-{
-    // Where all rows still share the next bytes (a common beginning), read on before sorting.
-    bool allEqual = true;
-    do {
-        if (!ReadNextBytes(first, last, ranking.Keys, allEqual))
-            return false;
-    } while (allEqual && !first->KeyEnded() && last - first > 1);
-    if (!allEqual)
-        std::sort(first, last, [](const TKeyedRow& a, const TKeyedRow& b) {
-            return a.High < b.High || (a.High == b.High && a.Low < b.Low);
-        });
-    for (TKeyedRow* run = first; run != last;) {
-        TKeyedRow* end = run + 1;
-        while (end != last && end->SameBytes(*run))
-            ++end;
-        if (end - run == 1 || run->KeyEnded())
-            ranking.RankTogether(run, end);
-        else if (!RankByKeys(run, end, ranking))
-            return false;
-        run = end;
-    }
-    return true;
-}
-
-// The rows ordered by their ranks (-1 lowest), stable: a counting sort, one pass to count and
-// one to place.
-TLargeVector<std::uint32_t> OrderByRanks(const TLargeVector<int>& ranks, Qt::SortOrder order, TSortStage stage)
-{
-    const int top = ranks.empty() ? -1 : *std::max_element(ranks.begin(), ranks.end());
-    const auto bucketOf = [&](int rank) {
-        return static_cast<std::size_t>(order == Qt::AscendingOrder ? rank + 1 : top - rank);
-    };
-    TLargeVector<std::uint32_t> next(static_cast<std::size_t>(top) + 3, 0);
-    for (const int rank : ranks)
-        ++next[bucketOf(rank) + 1];
-    std::partial_sum(next.begin(), next.end(), next.begin());
-    TLargeVector<std::uint32_t> sorted(ranks.size());
-    for (std::size_t row = 0; row < ranks.size(); ++row) {
-        sorted[next[bucketOf(ranks[row])]++] = static_cast<std::uint32_t>(row);
-        stage.Reached(row);
-    }
-    return sorted;
-}
-
-}  // namespace
-
 std::optional<TLargeVector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int column, const QCollator& collator,
                                                                         const TSortProgress& progress) const
 {
     const TAsciiCollationKeys ascii(collator);
     if (!ascii.Usable())
         return std::nullopt;
-    TLargeVector<TKeyedRow> rows;
-    rows.reserve(FEntries.size());
-    TSortStage reading(progress, 0.0, 0.2, FEntries.size());
-    for (std::size_t row = 0; row < FEntries.size(); ++row) {
-        if (const std::optional<std::string_view> part = PartView(static_cast<int>(row), column))
-            rows.push_back({0, 0, {part->data(), part->data() + part->size()}, static_cast<std::uint32_t>(row)});
-        reading.Reached(row);
-    }
+    TLargeVector<int> textOfRow(FEntries.size(), -1);
+    TLargeVector<TKeyedText> texts = KeyedTexts(column, textOfRow, TSortStage(progress, 0.0, 0.2, FEntries.size()));
 
     // The keys stand in for the collator only where they agree with it on the log's own texts.
     constexpr std::size_t kSamples = 2000;
     std::vector<std::string> samples;
-    for (std::size_t i = 0; i < rows.size(); i += std::max<std::size_t>(1, rows.size() / kSamples))
-        samples.push_back(*PartText(static_cast<int>(rows[i].Row), column));
+    for (std::size_t i = 0; i < texts.size(); i += std::max<std::size_t>(1, texts.size() / kSamples))
+        samples.push_back(CollapseBlanks(texts[i].Text()));
     if (!ascii.AgreesWith(samples))
         return std::nullopt;
 
-    TLargeVector<int> rankOfRow(FEntries.size(), -1);
-    TRanking ranking{ascii, rankOfRow, TSortStage(progress, 0.2, 0.8, rows.size())};
-    if (!RankByKeys(rows.data(), rows.data() + rows.size(), ranking))
+    TLargeVector<int> rankOfText(texts.size(), -1);
+    if (!RankByKeys(texts, ascii, rankOfText, TSortStage(progress, 0.2, 0.8, texts.size())))
         return std::nullopt;
-    return rankOfRow;
+    for (int& text : textOfRow)
+        if (text >= 0)
+            text = rankOfText[static_cast<std::size_t>(text)];
+    return textOfRow;
+}
+
+TLargeVector<TKeyedText> TLogMessagesModel::KeyedTexts(int column, TLargeVector<int>& textOfRow, TSortStage stage) const
+{
+    // Where texts repeat (the sources of a log, its frequent messages) each distinct text is
+    // ranked once, and its rows take its rank; where they hardly do, finding the repeats would
+    // cost more than it saves.
+    const bool repeating = TextsRepeat(column);
+    std::unordered_map<std::string_view, int> seen;
+    TLargeVector<TKeyedText> texts;
+    texts.reserve(repeating ? 1024 : FEntries.size());
+    for (std::size_t row = 0; row < FEntries.size(); ++row) {
+        stage.Reached(row);
+        const std::optional<std::string_view> part = PartView(static_cast<int>(row), column);
+        if (!part)
+            continue;
+        const int next = static_cast<int>(texts.size());
+        const int text = repeating ? seen.try_emplace(*part, next).first->second : next;
+        if (text == next)
+            texts.push_back(TKeyedText::Of(*part, static_cast<std::uint32_t>(next)));
+        textOfRow[row] = text;
+    }
+    return texts;
+}
+
+bool TLogMessagesModel::TextsRepeat(int column) const
+{
+    constexpr std::size_t kSampled = 4096;
+    const std::size_t step = std::max<std::size_t>(1, FEntries.size() / kSampled);
+    std::unordered_set<std::string_view> distinct;
+    std::size_t sampled = 0;
+    for (std::size_t row = 0; row < FEntries.size(); row += step, ++sampled)
+        if (const std::optional<std::string_view> part = PartView(static_cast<int>(row), column))
+            distinct.insert(*part);
+    return distinct.size() * 2 <= sampled;
 }
 
 TLargeVector<int> TLogMessagesModel::TextRanksBySortKeys(int column, const QCollator& collator,

@@ -5,6 +5,7 @@
 
 #include "FBLogClassifier.h"
 #include "FBLogEncoding.h"
+#include "ListSortRanks.h"
 #include "uFBLogParser.h"
 
 #include <QAbstractTableModel>
@@ -78,8 +79,7 @@ public:
         TLargeVector<std::uint32_t> Entries;
         TLargeVector<int> NewRowOf;  // where each row of the old order went
     };
-    // Told the share of a sort done, from 0 to 1, now and then; it may throw to stop the sort.
-    using TSortProgress = std::function<void(double done)>;
+    using TSortProgress = ::TSortProgress;
     // The rows sorted as Sort() sorts them, without changing the model: for a worker thread,
     // while the rows and the log stay as they are. Empty for "No".
     TSortedRows SortedRows(int column, Qt::SortOrder order, const TSortProgress& progress = {}) const;
@@ -104,6 +104,11 @@ private:
     std::optional<TLargeVector<int>> TextRanksByAsciiKeys(int column, const QCollator& collator,
                                                          const TSortProgress& progress) const;
     TLargeVector<int> TextRanksBySortKeys(int column, const QCollator& collator, const TSortProgress& progress) const;
+    // One keyed text to rank for each distinct text of the column (or for each row, where texts
+    // hardly repeat), and in textOfRow the text of each row (-1 for a row without one).
+    TLargeVector<TKeyedText> KeyedTexts(int column, TLargeVector<int>& textOfRow, TSortStage stage) const;
+    // True when a sample of the rows shows the column's texts repeating.
+    bool TextsRepeat(int column) const;
     TSortedRows InOrder(const TLargeVector<std::uint32_t>& order) const;
 
     const FBLogMsg& EntryAt(std::uint32_t entry) const;

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <numeric>
 #include <random>
 
@@ -141,6 +142,26 @@ TEST_F(ListSortTest, TextColumnsSortExactlyAsTheCollatorOrdersThem)
             FModel.Sort(column, order);
             EXPECT_TRUE(Entries(FModel) == expected) << "column " << column << ", order " << order;
         }
+}
+
+TEST_F(ListSortTest, TextsThatHardlyRepeatSortAsTheCollatorOrdersThemToo)
+{
+    // Distinct random messages (each text ranked for its own row), and a few that repeat among
+    // them: rows of equal texts keep their order.
+    std::mt19937 random(97);
+    std::string log;
+    for (int i = 0; i < 3000; ++i) {
+        const std::string message = i % 10 == 0 ? std::string("repeated Text") : RandomText(random) + std::to_string(i);
+        char header[64];
+        std::snprintf(header, sizeof header, "\nh\tWed Jan 28 10:%02d:%02d 2015\n\t", i / 60 % 60, i % 60);
+        log += header + message + "\n\n";
+    }
+    Load(log);
+    for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        const std::vector<std::string> expected = Expected(FModel, TLogMessagesModel::ColumnMessage, order);
+        FModel.Sort(TLogMessagesModel::ColumnMessage, order);
+        EXPECT_TRUE(Entries(FModel) == expected) << "order " << order;
+    }
 }
 
 TEST_F(ListSortTest, TextsBeyondAsciiSortByTheCollatorToo)
