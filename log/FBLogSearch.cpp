@@ -368,19 +368,16 @@ TFBLogEntrySet TFBLogSearch::EntriesWithTerm(const TTermMatcher& term, const TFB
                 found.Add(i);
         }
     };
-    // A plain text is looked for through the log's bytes as a whole; each hit marks its entry,
-    // and the search goes on after that entry's end.
-    const auto searchThroughLog = [&](std::size_t first, std::size_t last) {
-        if (first == last)
-            return;
-        const std::string_view bytes = parser.ViewRange(0, EntryEnd(msgs[last - 1]));
+    // A plain text is looked for through the held bytes of the entries at once (from base on);
+    // each hit marks its entry, and the search goes on after that entry's end.
+    const auto searchThroughPiece = [&](std::size_t first, std::size_t last, std::int64_t base, std::string_view bytes) {
         std::size_t entry = first;
-        auto from = static_cast<std::size_t>(std::max<std::int64_t>(msgs[first].Offset, 0));
+        auto from = static_cast<std::size_t>(msgs[first].Offset - base);
         while (entry < last && !Cancelled(cancel)) {
             const TFBLogTextRange hit = term.FindFrom(bytes, from);
             if (hit.Begin == kNotFound)
                 break;
-            const auto hitBegin = static_cast<std::int64_t>(hit.Begin);
+            const std::int64_t hitBegin = base + static_cast<std::int64_t>(hit.Begin);
             entry = static_cast<std::size_t>(std::partition_point(msgs.begin() + static_cast<std::ptrdiff_t>(entry),
                                                                   msgs.begin() + static_cast<std::ptrdiff_t>(last),
                                                                   [&](const FBLogMsg& m) { return EntryEnd(m) <= hitBegin; }) -
@@ -389,19 +386,41 @@ TFBLogEntrySet TFBLogSearch::EntriesWithTerm(const TTermMatcher& term, const TFB
                 break;
             const FBLogMsg& msg = msgs[entry];
             if (hitBegin < msg.Offset) {
-                from = static_cast<std::size_t>(msg.Offset);
+                from = static_cast<std::size_t>(msg.Offset - base);
                 continue;
             }
             // A hit that runs on past the entry's end (a text holding line breaks) is looked for
             // again inside the entry alone.
-            const bool inside = static_cast<std::int64_t>(hit.End) <= EntryEnd(msg) ||
+            const bool inside = base + static_cast<std::int64_t>(hit.End) <= EntryEnd(msg) ||
                                 term.FindFrom(parser.ViewRange(msg.Offset, EntryEnd(msg)),
-                                              hit.Begin - static_cast<std::size_t>(msg.Offset)).Begin != kNotFound;
+                                              static_cast<std::size_t>(hitBegin - msg.Offset)).Begin != kNotFound;
             if (inside)
                 found.Add(entry);
             ++entry;
             if (entry < last)
-                from = static_cast<std::size_t>(msgs[entry].Offset);
+                from = static_cast<std::size_t>(msgs[entry].Offset - base);
+        }
+    };
+    // The bytes are held in pieces (what the server appended after the load apart from the
+    // rest): each piece is searched through on its own, with the entries it holds.
+    const auto searchThroughLog = [&](std::size_t first, std::size_t last) {
+        while (first < last && !Cancelled(cancel)) {
+            const std::int64_t base = msgs[first].Offset;
+            const std::string_view piece = parser.ViewRange(base, EntryEnd(msgs[last - 1]));
+            const std::int64_t pieceEnd = base + static_cast<std::int64_t>(piece.size());
+            const auto pieceLast = static_cast<std::size_t>(
+                std::partition_point(msgs.begin() + static_cast<std::ptrdiff_t>(first),
+                                     msgs.begin() + static_cast<std::ptrdiff_t>(last),
+                                     [&](const FBLogMsg& m) { return EntryEnd(m) <= pieceEnd; }) -
+                msgs.begin());
+            if (pieceLast == first) {
+                // An entry the held bytes no longer reach in full.
+                searchEachEntry(first, first + 1);
+                ++first;
+                continue;
+            }
+            searchThroughPiece(first, pieceLast, base, piece);
+            first = pieceLast;
         }
     };
     if (term.WorksAcrossEntries() && !decode)

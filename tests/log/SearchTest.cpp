@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace {
 
 using Terms = std::vector<TFBLogSearchTerm>;
@@ -151,4 +153,30 @@ TEST(SearchTest, CancelledSearchStopsEarly)
     const ScannedLog log(options);
     const std::atomic<bool> cancelled(true);
     EXPECT_EQ(TFBLogSearch("e", {}).MatchEntries(log.Parser, log.Msgs, &cancelled).Count(), 0u);
+}
+
+TEST(SearchTest, EntriesAppendedAfterTheLoadAreSearchedThroughToo)
+{
+    // The appended bytes are held apart from those read at the load; a search through the log
+    // goes through both.
+    const auto entry = [](int second, const std::string& message) {
+        return "DB1 (Server)\tMon Nov 02 10:00:0" + std::to_string(second) + " 2026\n\t" + message + "\n\n";
+    };
+    TempFolder folder;
+    const std::string path = folder.Write("growing.log", entry(1, "read errno = 10054") + entry(2, "Sweep is started"));
+    TFBLogParser parser(path);
+    FBLogsMsgs msgs;
+    std::int64_t end = 0;
+    parser.ScanEntriesFrom(end, msgs);
+    std::ofstream(path, std::ios::binary | std::ios::app) << entry(3, "send errno = 10054") << entry(4, "Sweep is finished");
+    FBLogsMsgs added;
+    ASSERT_TRUE(parser.ScanAppendedEntries(end, added));
+    msgs.insert(msgs.end(), added.begin(), added.end());
+    ASSERT_EQ(msgs.size(), 4u);
+
+    for (const char* query : {"10054", "errno 10054"}) {
+        const TFBLogEntrySet found = TFBLogSearch(query, {}).MatchEntries(parser, msgs);
+        EXPECT_EQ(found.Count(), 2u) << query;
+        EXPECT_TRUE(found.Contains(0) && found.Contains(2)) << query;
+    }
 }

@@ -5,9 +5,11 @@
 #include "ViewerTestFixture.h"
 
 #include "DaysModel.h"
+#include "FindBar.h"
 #include "KindsModel.h"
 #include "uFBLogParser.h"
 
+#include <QComboBox>
 #include <QLabel>
 #include <QProcess>
 #include <QTableView>
@@ -175,6 +177,34 @@ TEST_F(LiveLogTest, ALogTruncatedUnderTheViewIsSortedPaintedAndReadAgainWithoutA
     window.CheckLogFile();
     ExpectIndexOfFile(window, FPath);
     EXPECT_TRUE(LiveState(window).contains(QStringLiteral("truncated"))) << LiveState(window).toStdString();
+}
+
+TEST_F(LiveLogTest, ASearchRunningWhenEntriesArriveEndsWithTheMatchesOfTheWholeLog)
+{
+    TfmLogViewer window;
+    OpenAll(window);
+    Trigger(window, "acFind");
+    window.findChild<QComboBox*>(QStringLiteral("cbFindText"))->setEditText(QStringLiteral("10054"));
+    // The index grows while the search may still be reading it on the worker threads.
+    ASSERT_TRUE(WaitUntil([&] { return !window.FindBar()->SearchPending(); }));
+    Append(Entry(10, 0, "INET/inet_error: read errno = 10054"));
+    window.CheckLogFile();
+    ASSERT_TRUE(WaitUntil([&] { return !window.FindBar()->SearchPending() && !window.SearchRunning(); }));
+    QCoreApplication::processEvents();
+
+    int matching = 0;
+    for (int row = 0; row < window.MessagesModel()->RowCount(); ++row)
+        matching += window.MessagesModel()->CellText(row, TLogMessagesModel::ColumnMessage).contains(QStringLiteral("10054"));
+    EXPECT_EQ(matching, 8);
+    const QString result = window.findChild<QLabel*>(QStringLiteral("laFindResult"))->text();
+    EXPECT_TRUE(result == QStringLiteral("8 matches") || result.endsWith(QStringLiteral(" of 8"))) << result.toStdString();
+
+    // A search begun after the arrival goes through the appended bytes too.
+    window.findChild<QComboBox*>(QStringLiteral("cbFindText"))->setEditText(QStringLiteral("errno = 10054"));
+    ASSERT_TRUE(WaitUntil([&] { return !window.FindBar()->SearchPending() && !window.SearchRunning(); }));
+    QCoreApplication::processEvents();
+    const QString again = window.findChild<QLabel*>(QStringLiteral("laFindResult"))->text();
+    EXPECT_TRUE(again == QStringLiteral("8 matches") || again.endsWith(QStringLiteral(" of 8"))) << again.toStdString();
 }
 
 TEST_F(LiveLogTest, FollowKeepsTheNewestEntryInViewUntilTheReaderMovesAway)
