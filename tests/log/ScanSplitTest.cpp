@@ -5,6 +5,7 @@
 
 #include "EntryIndex.h"
 #include "FBLogEntryBounds.h"
+#include "FBLogParallel.h"
 #include "FBLogSampleGenerator.h"
 #include "FBLogScanRuns.h"
 #include "uFBLogDescriptor.h"
@@ -12,7 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <random>
+#include <stdexcept>
 #include <thread>
 
 using namespace std::string_literals;
@@ -264,4 +267,21 @@ TEST(ScanSplitTest, ReportsProgressOnTheCallingThreadOnly)
     ASSERT_GE(captions.size(), 2u);
     EXPECT_EQ(captions.back(), FormatScanProgress(msgs.back().Offset + msgs.back().Length,
                                                   static_cast<std::int64_t>(bytes.size())));
+}
+
+TEST(ParallelPartsTest, AnErrorInAnyPartReachesTheCallerOnceAllPartsHaveEnded)
+{
+    // Each part fails in turn, the caller's own among them; the others still run to their end.
+    const std::size_t count = 4096;
+    for (std::size_t failing = 0; failing < count; failing += 1024) {
+        std::atomic<std::size_t> done{0};
+        EXPECT_THROW(ForEachPartInParallel(count, 64,
+                                           [&](std::size_t first, std::size_t last) {
+                                               if (failing >= first && failing < last)
+                                                   throw std::runtime_error("part failed");
+                                               done += last - first;
+                                           }),
+                     std::runtime_error);
+        EXPECT_LT(done.load(), count);
+    }
 }
