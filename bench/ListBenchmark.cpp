@@ -4,6 +4,7 @@
 //
 //   list_bench [entries, default 2000000]
 
+#include "BenchHome.h"
 #include "FBLogSampleGenerator.h"
 #include "ProcessMemory.h"
 #include "FileChooser.h"
@@ -12,7 +13,6 @@
 #include "Timestamps.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
@@ -39,17 +39,14 @@ void Measure(const char* name, double targetSeconds, Work&& work)
 int main(int argc, char** argv)
 {
     const long long entries = argc > 1 ? std::atoll(argv[1]) : 2000000;
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const TBenchHome home;
     QApplication application(argc, argv);
 
     SampleLogOptions options;
     options.Version = FBServerVersion::Firebird30;
     options.Entries = entries;
     options.MeanSecondsBetween = 20;
-    const QString path = home.filePath(QStringLiteral("firebird.log"));
+    const QString path = home.FilePath(QStringLiteral("firebird.log"));
     {
         const SampleLog log = GenerateSampleLog(options);
         std::ofstream(path.toStdString(), std::ios::binary).write(log.Bytes.data(), static_cast<std::streamsize>(log.Bytes.size()));

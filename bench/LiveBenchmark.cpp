@@ -4,13 +4,13 @@
 //
 //   live_bench
 
+#include "BenchHome.h"
 #include "FBLogSampleGenerator.h"
 #include "FileChooser.h"
 #include "LogMessagesModel.h"
 #include "LogViewerMain.h"
 
 #include <QApplication>
-#include <QTemporaryDir>
 
 #include <chrono>
 #include <cstdio>
@@ -67,12 +67,9 @@ double MeasureAppend(const QString& path, std::int64_t loaded, std::int64_t appe
 
 int main(int argc, char** argv)
 {
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const TBenchHome home;
     QApplication application(argc, argv);
-    const QString path = home.filePath(QStringLiteral("firebird.log"));
+    const QString path = home.FilePath(QStringLiteral("firebird.log"));
 
     std::printf("Live log benchmark: entries appended to the open log (Firebird 3.0, Linux), target for 1,000 "
                 "appended to 2,000,000: under 50 ms\n");

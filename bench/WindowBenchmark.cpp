@@ -7,6 +7,7 @@
 //
 //   window_bench [size in MiB, default 1024] [folder for the generated logs, default: temp]
 
+#include "BenchHome.h"
 #include "BenchLogs.h"
 #include "FileChooser.h"
 #include "LogMessagesModel.h"
@@ -17,7 +18,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -82,10 +82,7 @@ void PaintList(TfmLogViewer& window)
 // Child mode: opens the log in a window and prints what it measured.
 int MeasureWindow(int argc, char** argv, const QString& path, double floorSeconds)
 {
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")).toLocal8Bit());
-    qputenv("XDG_DATA_HOME", home.filePath(QStringLiteral("data")).toLocal8Bit());
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    const TBenchHome home;
     QApplication application(argc, argv);
     TfmLogViewer window;
     Heartbeat heartbeat(window);

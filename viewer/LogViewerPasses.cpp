@@ -105,7 +105,6 @@ void TfmLogViewer::ReplaceLog(TScannedLog& scanned)
     FMessagesModel->SetSource(nullptr, FDescriptor.get(), nullptr);
     ui->memoLogMessage->clear();
     ui->memoMsgDescr->clear();
-    FLogMsgs = FBLogsMsgs();
     FParser = std::move(scanned.Parser);
     FLogMsgs = std::move(scanned.Msgs);
     FScanEnd = scanned.ScanEnd;
