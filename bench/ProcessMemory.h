@@ -1,9 +1,16 @@
 #pragma once
 // The memory figures the benchmarks print, read from Linux's account of the process.
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 // A field of /proc/self/status in KiB ("VmRSS:" the resident size now, "VmHWM:" its peak).
 inline long StatusKiB(const char* field)
@@ -20,4 +27,31 @@ inline long StatusKiB(const char* field)
 inline void ResetPeak()
 {
     std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// The share (0 to 1) of a file's pages that the system holds in its cache now. Where the cache
+// gives pages back early (a virtual machine whose host reclaims its memory), a pass that reads
+// the log again reads the evicted share from the disk: this figure says how much that was.
+inline double CachedShareOf(const std::string& path)
+{
+    const int file = ::open(path.c_str(), O_RDONLY);
+    if (file < 0)
+        return -1;
+    struct stat about {};
+    double share = -1;
+    if (::fstat(file, &about) == 0 && about.st_size > 0) {
+        const auto size = static_cast<std::size_t>(about.st_size);
+        void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, file, 0);
+        if (map != MAP_FAILED) {
+            const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+            std::vector<unsigned char> resident((size + page - 1) / page);
+            if (::mincore(map, size, resident.data()) == 0)
+                share = static_cast<double>(std::count_if(resident.begin(), resident.end(),
+                                                          [](unsigned char flags) { return (flags & 1) != 0; })) /
+                        static_cast<double>(resident.size());
+            ::munmap(map, size);
+        }
+    }
+    ::close(file);
+    return share;
 }

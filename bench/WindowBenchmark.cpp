@@ -101,6 +101,8 @@ int MeasureWindow(int argc, char** argv, const QString& path, double floorSecond
         if (title.endsWith(QStringLiteral("... ")))
             passStarts.emplace_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - passStart).count(), title);
     });
+    const std::string logPath = path.toStdString();
+    const double cachedBeforeOpen = CachedShareOf(logPath);
     const long before = StatusKiB("RssAnon:");
     double openGap = 0;
     const double openSeconds = Seconds([&] {
@@ -115,8 +117,9 @@ int MeasureWindow(int argc, char** argv, const QString& path, double floorSecond
     const double own = static_cast<double>(after - before) * 1024.0;
     const double budget = 24.0 * entries + 24.0 * rows + 64.0 * 1024 * 1024;
     std::printf("  open to a painted list of %.0f rows: %.3f s = %.1fx the floor (target 4x); "
-                "longest without events %.0f ms (target under 100), at \"%s\"\n",
-                rows, openSeconds, openSeconds / floorSeconds, openGap * 1000.0, qPrintable(heartbeat.CaptionAtLongest()));
+                "longest without events %.0f ms (target under 100), at \"%s\"; log cached before: %.0f%%\n",
+                rows, openSeconds, openSeconds / floorSeconds, openGap * 1000.0, qPrintable(heartbeat.CaptionAtLongest()),
+                cachedBeforeOpen * 100.0);
     const double openEnd = std::chrono::duration<double>(std::chrono::steady_clock::now() - passStart).count();
     for (std::size_t i = 0; i < passStarts.size(); ++i)
         std::printf("    %-28s %.3f s\n", qPrintable(passStarts[i].second.trimmed()),
@@ -128,14 +131,15 @@ int MeasureWindow(int argc, char** argv, const QString& path, double floorSecond
                                                std::tuple{TLogMessagesModel::ColumnSource, "Source", 2.0},
                                                std::tuple{TLogMessagesModel::ColumnTime, "Time", 2.0}}) {
         double gap = 0;
+        const double cached = CachedShareOf(logPath);
         const double seconds = Seconds([&, column = column] {
             gap = heartbeat.LongestGapDuring([&] {
                 window.VirtualStringTree1HeaderClick(column);
                 PaintList(window);
             });
         });
-        std::printf("  sort by %-8s %.3f s (target %.0f s); longest without events %.0f ms\n", name, seconds, target,
-                    gap * 1000.0);
+        std::printf("  sort by %-8s %.3f s (target %.0f s); longest without events %.0f ms; log cached before: %.0f%%\n",
+                    name, seconds, target, gap * 1000.0, cached * 100.0);
     }
     return 0;
 }

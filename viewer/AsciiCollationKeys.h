@@ -45,10 +45,12 @@ private:
     static constexpr int kLast = 126;  // tilde
 
     void RankCharacters();
+    bool NextPlainKeyBytes(Cursor& cursor, std::uint64_t& bytes) const;
     bool OrdersCharacterByCharacter() const;
 
     const QCollator& FCollator;
     std::array<unsigned char, kLast + 1> FRank{};  // 0: ignored by the collator
+    std::array<unsigned char, 256> FPlainRank{};   // the same for every byte; 0 too outside printable ASCII
     std::vector<char> FByRank;                     // one character of each rank, lowest first
     bool FUsable = false;
 };

@@ -1,7 +1,13 @@
 #include "ListSortRanks.h"
 
+#include "FBLogParallel.h"
+
 #include <algorithm>
+#include <array>
+#include <atomic>
 #include <numeric>
+#include <thread>
+#include <vector>
 
 TSortStage::TSortStage(const TSortProgress& progress, double from, double to, std::size_t total)
     : FProgress(progress), FFrom(from), FTo(to), FTotal(std::max<std::size_t>(total, 1))
@@ -45,7 +51,21 @@ struct TRanking {
         Ranked += static_cast<std::size_t>(last - first);
         Stage.Reached(Ranked);
     }
+
+    // Takes in the ranks given by another ranking to texts whose keys all follow this one's.
+    void Follow(const TRanking& next, const TKeyedText* first, const TKeyedText* last)
+    {
+        const int offset = Rank + 1;
+        for (const TKeyedText* text = first; text != last; ++text)
+            RankOfText[text->Id] += offset;
+        Rank += next.Rank + 1;
+        Ranked += next.Ranked;
+        Stage.Reached(Ranked);
+    }
 };
+
+// Below this many texts a range is ranked on one thread: sharing it would cost more than it saves.
+constexpr std::ptrdiff_t kTextsWorthSharing = 1 << 16;
 
 bool ReadNextBytes(TKeyedText* first, TKeyedText* last, const TAsciiCollationKeys& keys, bool& allEqual)
 {
@@ -60,32 +80,123 @@ bool ReadNextBytes(TKeyedText* first, TKeyedText* last, const TAsciiCollationKey
     return true;
 }
 
+// ReadNextBytes split between the cores where the range is large.
+bool ReadNextBytesShared(TKeyedText* first, TKeyedText* last, const TAsciiCollationKeys& keys, bool& allEqual,
+                         int ways)
+{
+    const auto count = static_cast<std::size_t>(last - first);
+    if (ways <= 1 || last - first < kTextsWorthSharing)
+        return ReadNextBytes(first, last, keys, allEqual);
+    std::atomic<bool> readable{true};
+    std::atomic<bool> equal{true};
+    ForEachPartInParallel(count, 1, [&](std::size_t begin, std::size_t end) {
+        bool partEqual = true;
+        if (!ReadNextBytes(first + begin, first + end, keys, partEqual))
+            readable = false;
+        if (!partEqual)
+            equal = false;
+    });
+    if (!readable)
+        return false;
+    // Each part compared its texts with its own first one; those firsts are compared here.
+    allEqual = equal && std::all_of(first, last, [&](const TKeyedText& text) { return text.SameBytes(*first); });
+    return true;
+}
+
+bool KeyBefore(const TKeyedText& a, const TKeyedText& b)
+{
+    return a.High < b.High || (a.High == b.High && a.Low < b.Low);
+}
+
+bool RankSorted(TKeyedText* first, TKeyedText* last, TRanking& ranking, int ways);
+
 // Sorts the texts by their keys, 16 bytes a round: each round reads the next bytes of the texts
 // that are still tied, so the long common beginnings of log messages cost one pass each instead
-// of being compared again and again.
-bool RankRange(TKeyedText* first, TKeyedText* last, TRanking& ranking)
+// of being compared again and again. Large ranges are shared between `ways` threads.
+bool RankRange(TKeyedText* first, TKeyedText* last, TRanking& ranking, int ways)
 {
     // Where all texts still share the next bytes (a common beginning), read on before sorting.
     bool allEqual = true;
     do {
-        if (!ReadNextBytes(first, last, ranking.Keys, allEqual))
+        if (!ReadNextBytesShared(first, last, ranking.Keys, allEqual, ways))
             return false;
     } while (allEqual && !first->KeyEnded() && last - first > 1);
-    if (!allEqual)
-        std::sort(first, last, [](const TKeyedText& a, const TKeyedText& b) {
-            return a.High < b.High || (a.High == b.High && a.Low < b.Low);
-        });
+    if (allEqual) {
+        ranking.RankTogether(first, last);
+        return true;
+    }
+    return RankSorted(first, last, ranking, ways);
+}
+
+// Ranks the runs of texts that share their read bytes, in order; the texts are sorted.
+bool RankRuns(TKeyedText* first, TKeyedText* last, TRanking& ranking, int ways)
+{
     for (TKeyedText* run = first; run != last;) {
         TKeyedText* end = run + 1;
         while (end != last && end->SameBytes(*run))
             ++end;
         if (end - run == 1 || run->KeyEnded())
             ranking.RankTogether(run, end);
-        else if (!RankRange(run, end, ranking))
+        else if (!RankRange(run, end, ranking, end - run >= kTextsWorthSharing ? ways : 1))
             return false;
         run = end;
     }
     return true;
+}
+
+// The texts parted around a middling text's read bytes: those before them, those equal to them
+// (one run), and those after.
+struct TThreeParts {
+    TKeyedText* Equal;
+    TKeyedText* After;
+};
+
+TThreeParts PartAroundMiddle(TKeyedText* first, TKeyedText* last)
+{
+    constexpr std::size_t kSamples = 1023;
+    const auto count = static_cast<std::size_t>(last - first);
+    std::vector<TKeyedText> samples;
+    for (std::size_t i = 0; i < kSamples; ++i)
+        samples.push_back(first[i * count / kSamples]);
+    std::nth_element(samples.begin(), samples.begin() + kSamples / 2, samples.end(), KeyBefore);
+    const TKeyedText pivot = samples[kSamples / 2];
+    TKeyedText* equal = std::partition(first, last, [&](const TKeyedText& text) { return KeyBefore(text, pivot); });
+    TKeyedText* after = std::partition(equal, last, [&](const TKeyedText& text) { return !KeyBefore(pivot, text); });
+    return {equal, after};
+}
+
+// Ranks texts whose next bytes are read: sorted by them, then each run of equal bytes in turn.
+// A large range is parted around a middling key: the texts before it and those after it are
+// ranked at once, the latter with ranks of their own that then follow; the run of texts equal to
+// it, often most of a log's messages, is ranked in between with all the threads.
+bool RankSorted(TKeyedText* first, TKeyedText* last, TRanking& ranking, int ways)
+{
+    if (ways <= 1 || last - first < kTextsWorthSharing) {
+        std::sort(first, last, KeyBefore);
+            return RankRuns(first, last, ranking, ways);
+    }
+    const TThreeParts parts = PartAroundMiddle(first, last);
+    TStopTogether shares;
+    TRanking after{ranking.Keys, ranking.RankOfText,
+                   TSortStage(shares.Beside(), 0, 1, static_cast<std::size_t>(last - parts.After))};
+    std::array<bool, 2> ranked{};
+    ForEachPartInParallel(2, 1, [&](std::size_t part, std::size_t end) {
+        for (; part < end; ++part) {
+            if (part == 0)
+                shares.RunTelling([&] { ranked[0] = RankSorted(first, parts.Equal, ranking, ways / 2); });
+            else
+                ranked[1] = RankSorted(parts.After, last, after, ways - ways / 2);
+        }
+    });
+    if (!ranked[0] || !ranked[1] || !RankRuns(parts.Equal, parts.After, ranking, ways))
+        return false;
+    ranking.Follow(after, parts.After, last);
+    return true;
+}
+
+int SharedWays()
+{
+    return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
 }  // namespace
@@ -94,7 +205,7 @@ bool RankByKeys(TLargeVector<TKeyedText>& texts, const TAsciiCollationKeys& keys
                 TSortStage stage)
 {
     TRanking ranking{keys, rankOfText, stage};
-    return texts.empty() || RankRange(texts.data(), texts.data() + texts.size(), ranking);
+    return texts.empty() || RankRange(texts.data(), texts.data() + texts.size(), ranking, SharedWays());
 }
 
 TLargeVector<std::uint32_t> OrderByRanks(const TLargeVector<int>& ranks, Qt::SortOrder order, TSortStage stage)

@@ -7,6 +7,7 @@
 
 #include <Qt>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string_view>
@@ -20,6 +21,8 @@ class TSortStage {
 public:
     TSortStage(const TSortProgress& progress, double from, double to, std::size_t total);
     void Reached(std::size_t done);
+    // The same stage told by one share of its work, of `total` elements, standing for all.
+    TSortStage Share(std::size_t total) const { return TSortStage(FProgress, FFrom, FTo, total); }
 
 private:
     static constexpr std::size_t kRowsPerReport = 1 << 16;
@@ -28,6 +31,37 @@ private:
     double FTo;
     std::size_t FTotal;
     std::size_t FNext = 0;
+};
+
+// Shares of a sort's work that run at once on several threads: one tells the progress (and
+// may be stopped by it), and the shares beside it stop at their next report once it has stopped.
+class TStopTogether {
+public:
+    TStopTogether() = default;
+    TStopTogether(const TStopTogether&) = delete;
+    TStopTogether& operator=(const TStopTogether&) = delete;
+
+    // The progress of a share beside the telling one.
+    const TSortProgress& Beside() const { return FBeside; }
+    // Runs the telling share, noting when it stops.
+    template <typename Work>
+    void RunTelling(Work&& work)
+    {
+        try {
+            work();
+        } catch (...) {
+            FStopped = true;
+            throw;
+        }
+    }
+
+private:
+    struct EStopped {};
+    std::atomic<bool> FStopped{false};
+    TSortProgress FBeside = [this](double) {
+        if (FStopped)
+            throw EStopped();
+    };
 };
 
 // A text during its ranking: the next 16 bytes of its key, and where the rest begins.

@@ -2,6 +2,7 @@
 
 #include "AsciiCollationKeys.h"
 #include "ListSortRanks.h"
+#include "FBLogParallel.h"
 #include "FBLogText.h"
 #include "SeverityLook.h"
 #include "Timestamps.h"
@@ -12,6 +13,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <mutex>
 #include <numeric>
 #include <unordered_map>
 #include <unordered_set>
@@ -254,7 +256,7 @@ std::optional<TLargeVector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int col
     if (!ascii.AgreesWith(samples))
         return std::nullopt;
 
-    TLargeVector<int> rankOfText(texts.size(), -1);
+    TLargeVector<int> rankOfText(textOfRow.size(), -1);
     if (!RankByKeys(texts, ascii, rankOfText, TSortStage(progress, 0.2, 0.8, texts.size())))
         return std::nullopt;
     for (int& text : textOfRow)
@@ -265,25 +267,123 @@ std::optional<TLargeVector<int>> TLogMessagesModel::TextRanksByAsciiKeys(int col
 
 TLargeVector<TKeyedText> TLogMessagesModel::KeyedTexts(int column, TLargeVector<int>& textOfRow, TSortStage stage) const
 {
-    // Where texts repeat (the sources of a log, its frequent messages) each distinct text is
-    // ranked once, and its rows take its rank; where they hardly do, finding the repeats would
-    // cost more than it saves.
-    const bool repeating = TextsRepeat(column);
-    std::unordered_map<std::string_view, int> seen;
-    TLargeVector<TKeyedText> texts;
-    texts.reserve(repeating ? 1024 : FEntries.size());
-    for (std::size_t row = 0; row < FEntries.size(); ++row) {
-        stage.Reached(row);
-        const std::optional<std::string_view> part = PartView(static_cast<int>(row), column);
-        if (!part)
-            continue;
-        const int next = static_cast<int>(texts.size());
-        const int text = repeating ? seen.try_emplace(*part, next).first->second : next;
-        if (text == next)
-            texts.push_back(TKeyedText::Of(*part, static_cast<std::uint32_t>(next)));
-        textOfRow[row] = text;
-    }
+    // The texts are read in the log's order whatever the rows' order, so that reading them walks
+    // the log from its start instead of jumping about it. Where texts repeat (the sources of a
+    // log, its frequent messages) each distinct text is ranked once, and its rows take its rank;
+    // where they hardly do, finding the repeats would cost more than it saves.
+    return TextsRepeat(column) ? DistinctKeyedTexts(column, textOfRow, stage) : RowKeyedTexts(column, textOfRow, stage);
+}
+
+TLargeVector<TKeyedText> TLogMessagesModel::RowKeyedTexts(int column, TLargeVector<int>& textOfRow,
+                                                          const TSortStage& stage) const
+{
+    // Each row's text has the row's number and stands in the log's order, so that the first
+    // reading of the keys walks the log from its start; rows without text are dropped afterwards.
+    constexpr std::uint32_t kNoText = UINT32_MAX;
+    TLargeVector<TKeyedText> texts(FEntries.size());
+    ForEachShareOfRows(RowsInLogOrder(), stage, [&](std::span<const std::uint32_t> rows, std::size_t from, TSortStage& share) {
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            share.Reached(i);
+            const std::uint32_t row = rows[i];
+            const std::optional<std::string_view> part = PartView(static_cast<int>(row), column);
+            texts[from + i] = TKeyedText::Of(part.value_or(std::string_view()), part ? row : kNoText);
+            textOfRow[row] = part ? static_cast<int>(row) : -1;
+        }
+    });
+    texts.erase(std::remove_if(texts.begin(), texts.end(), [](const TKeyedText& text) { return text.Id == kNoText; }),
+                texts.end());
     return texts;
+}
+
+TLargeVector<TKeyedText> TLogMessagesModel::DistinctKeyedTexts(int column, TLargeVector<int>& textOfRow,
+                                                               const TSortStage& stage) const
+{
+    // Each share of the rows numbers the texts it meets; the numbers are made one afterwards.
+    struct TShareTexts {
+        std::span<const std::uint32_t> Rows;
+        std::vector<std::string_view> Texts;
+        std::vector<int> Ids;
+    };
+    std::mutex sharesLock;
+    std::vector<TShareTexts> shares;
+    const TLargeVector<std::uint32_t> rowsInLogOrder = RowsInLogOrder();
+    ForEachShareOfRows(rowsInLogOrder, stage, [&](std::span<const std::uint32_t> rows, std::size_t, TSortStage& share) {
+        TShareTexts found{rows, {}, {}};
+        std::unordered_map<std::string_view, int> seen;
+        std::optional<std::string_view> lastText;
+        int lastId = -1;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            share.Reached(i);
+            const std::optional<std::string_view> part = PartView(static_cast<int>(rows[i]), column);
+            if (!part) {
+                textOfRow[rows[i]] = -1;
+                continue;
+            }
+            // Neighbouring entries mostly share their text (one server's source, a flood of one message).
+            if (*part != lastText) {
+                const auto [place, added] = seen.try_emplace(*part, static_cast<int>(found.Texts.size()));
+                if (added)
+                    found.Texts.push_back(*part);
+                lastText = *part;
+                lastId = place->second;
+            }
+            textOfRow[rows[i]] = lastId;
+        }
+        const std::lock_guard lock(sharesLock);
+        shares.push_back(std::move(found));
+    });
+    std::unordered_map<std::string_view, int> ids;
+    TLargeVector<TKeyedText> texts;
+    for (TShareTexts& share : shares)
+        for (const std::string_view text : share.Texts) {
+            const auto [place, added] = ids.try_emplace(text, static_cast<int>(texts.size()));
+            if (added)
+                texts.push_back(TKeyedText::Of(text, static_cast<std::uint32_t>(place->second)));
+            share.Ids.push_back(place->second);
+        }
+    for (const TShareTexts& share : shares)
+        for (const std::uint32_t row : share.Rows)
+            if (textOfRow[row] >= 0)
+                textOfRow[row] = share.Ids[static_cast<std::size_t>(textOfRow[row])];
+    return texts;
+}
+
+TLargeVector<std::uint32_t> TLogMessagesModel::RowsInLogOrder() const
+{
+    TLargeVector<std::uint32_t> rows(FEntries.size());
+    if (std::is_sorted(FEntries.begin(), FEntries.end())) {
+        std::iota(rows.begin(), rows.end(), std::uint32_t{0});
+        return rows;
+    }
+    // The row of each entry, then the entries from the first on.
+    constexpr std::uint32_t kNotListed = UINT32_MAX;
+    TLargeVector<std::uint32_t> rowOfEntry(FIndex != nullptr ? FIndex->size() : 0, kNotListed);
+    for (std::size_t row = 0; row < FEntries.size(); ++row)
+        if (FEntries[row] < rowOfEntry.size())
+            rowOfEntry[FEntries[row]] = static_cast<std::uint32_t>(row);
+    rows.clear();
+    for (const std::uint32_t row : rowOfEntry)
+        if (row != kNotListed)
+            rows.push_back(row);
+    return rows;
+}
+
+void TLogMessagesModel::ForEachShareOfRows(const TLargeVector<std::uint32_t>& rows, const TSortStage& stage,
+                                           const TRowsShareWork& work)
+{
+    TStopTogether shares;
+    ForEachPartInParallel(rows.size(), 1, [&](std::size_t first, std::size_t last) {
+        const std::span<const std::uint32_t> share(rows.data() + first, last - first);
+        if (first != 0) {
+            TSortStage beside(shares.Beside(), 0, 1, share.size());
+            work(share, first, beside);
+            return;
+        }
+        shares.RunTelling([&] {
+            TSortStage telling = stage.Share(share.size());
+            work(share, first, telling);
+        });
+    });
 }
 
 bool TLogMessagesModel::TextsRepeat(int column) const

@@ -11,6 +11,7 @@
 #include <QAbstractTableModel>
 
 #include <functional>
+#include <span>
 #include <optional>
 #include <string>
 #include <vector>
@@ -107,6 +108,15 @@ private:
     // One keyed text to rank for each distinct text of the column (or for each row, where texts
     // hardly repeat), and in textOfRow the text of each row (-1 for a row without one).
     TLargeVector<TKeyedText> KeyedTexts(int column, TLargeVector<int>& textOfRow, TSortStage stage) const;
+    TLargeVector<TKeyedText> RowKeyedTexts(int column, TLargeVector<int>& textOfRow, const TSortStage& stage) const;
+    TLargeVector<TKeyedText> DistinctKeyedTexts(int column, TLargeVector<int>& textOfRow, const TSortStage& stage) const;
+    // The rows in the order their entries stand in the log.
+    TLargeVector<std::uint32_t> RowsInLogOrder() const;
+    // Runs work(share, from, stage) over the rows split between the cores, `from` being where
+    // the share begins in them; the share on this thread tells the progress for all.
+    using TRowsShareWork = std::function<void(std::span<const std::uint32_t> share, std::size_t from, TSortStage& stage)>;
+    static void ForEachShareOfRows(const TLargeVector<std::uint32_t>& rows, const TSortStage& stage,
+                                   const TRowsShareWork& work);
     // True when a sample of the rows shows the column's texts repeating.
     bool TextsRepeat(int column) const;
     TSortedRows InOrder(const TLargeVector<std::uint32_t>& order) const;

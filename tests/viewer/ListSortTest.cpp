@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <numeric>
+#include <optional>
 #include <random>
 
 namespace {
@@ -57,28 +58,59 @@ TEST(AsciiCollationKeysTest, KeysOrderTextsAsTheCollatorDoesOrRefuse)
     EXPECT_GT(usable, 0);
 }
 
+// The whole key NextKeyBytes reads for a text; nothing when it refuses the text.
+std::optional<std::string> KeyRead(const TAsciiCollationKeys& keys, std::string_view text)
+{
+    TAsciiCollationKeys::Cursor cursor{text.data(), text.data() + text.size()};
+    std::string bytes;
+    std::uint64_t chunk = 0;
+    do {
+        if (!keys.NextKeyBytes(cursor, chunk))
+            return std::nullopt;
+        for (int i = 7; i >= 0 && ((chunk >> (8 * i)) & 0xff) != 0; --i)
+            bytes.push_back(static_cast<char>((chunk >> (8 * i)) & 0xff));
+    } while ((chunk & 0xff) != 0);
+    return bytes;
+}
+
 TEST(AsciiCollationKeysTest, LetterCaseAndBlankRunsMakeNoDifference)
 {
     const QCollator collator = CaseInsensitive(QLocale(QLocale::English, QLocale::UnitedKingdom));
     const TAsciiCollationKeys keys(collator);
     ASSERT_TRUE(keys.Usable());
-    const auto key = [&](std::string_view text) {
-        TAsciiCollationKeys::Cursor cursor{text.data(), text.data() + text.size()};
-        std::string bytes;
-        std::uint64_t chunk = 0;
-        do {
-            EXPECT_TRUE(keys.NextKeyBytes(cursor, chunk));
-            for (int i = 7; i >= 0 && ((chunk >> (8 * i)) & 0xff) != 0; --i)
-                bytes.push_back(static_cast<char>((chunk >> (8 * i)) & 0xff));
-        } while ((chunk & 0xff) != 0);
-        return bytes;
-    };
+    const auto key = [&](std::string_view text) { return KeyRead(keys, text).value_or("refused"); };
     EXPECT_EQ(key("Read errno =\t\t10054"), key("READ ERRNO = 10054"));
     EXPECT_LT(key("read errno"), key("read errnoX"));
     std::uint64_t chunk = 0;
     const std::string_view accented = "caf\xc3\xa9";
     TAsciiCollationKeys::Cursor cursor{accented.data(), accented.data() + accented.size()};
     EXPECT_FALSE(keys.NextKeyBytes(cursor, chunk)) << "bytes outside ASCII are the collator's to order";
+}
+
+TEST(AsciiCollationKeysTest, KeysReadAChunkAtATimeAreTheKeysOfTheCollapsedText)
+{
+    // Long texts with blanks, runs of blanks and tabs, and stray bytes at every place of an
+    // eight-byte chunk and just after one.
+    const QCollator collator = CaseInsensitive(QLocale(QLocale::English, QLocale::UnitedKingdom));
+    const TAsciiCollationKeys keys(collator);
+    ASSERT_TRUE(keys.Usable());
+    std::mt19937 random(7);
+    static const std::string alphabet = "abcXYZ019 -:/='";
+    for (int i = 0; i < 20000; ++i) {
+        std::string text(1 + random() % 40, 'a');
+        for (char& c : text)
+            c = alphabet[random() % alphabet.size()];
+        for (int odd = 0; odd < 2; ++odd)
+            if (random() % 3 == 0)
+                text[random() % text.size()] = "\t\x7f\xc3\x01  "[random() % 6];
+        const std::string trimmed(TrimView(text));
+        std::string expected;
+        const bool readable = keys.AppendKey(CollapseBlanks(trimmed), expected);
+        const std::optional<std::string> read = KeyRead(keys, trimmed);
+        ASSERT_EQ(read.has_value(), readable) << '"' << trimmed << '"';
+        if (read)
+            ASSERT_EQ(*read, expected) << '"' << trimmed << '"';
+    }
 }
 
 class ListSortTest : public ::testing::Test {
@@ -161,6 +193,52 @@ TEST_F(ListSortTest, TextsThatHardlyRepeatSortAsTheCollatorOrdersThemToo)
         const std::vector<std::string> expected = Expected(FModel, TLogMessagesModel::ColumnMessage, order);
         FModel.Sort(TLogMessagesModel::ColumnMessage, order);
         EXPECT_TRUE(Entries(FModel) == expected) << "order " << order;
+    }
+}
+
+TEST_F(ListSortTest, AListTooLargeForOneThreadSortsInTheOrderOfItsKeys)
+{
+    // Enough rows for the ranking to be shared between threads: most messages share long
+    // beginnings and many tie, and the list stands in no order of the log when it is sorted.
+    std::mt19937 random(11);
+    std::string log;
+    constexpr int kEntries = 150000;
+    for (int i = 0; i < kEntries; ++i) {
+        const int kind = static_cast<int>(random() % 10);
+        std::string message;
+        if (kind < 6)
+            message = "INET/inet_error: read errno = 10054, client host = host" + std::to_string(random() % 40) +
+                      ", address = 10.0." + std::to_string(random() % 4) + "." + std::to_string(random() % 250);
+        else if (kind < 8)
+            message = "Database: /var/lib/firebird/data/db" + std::to_string(random() % 3) + ".fdb  shutdown";
+        else
+            message = RandomText(random) + std::to_string(random() % 1000);
+        char header[64];
+        std::snprintf(header, sizeof header, "\n%s\tWed Jan 28 %02d:%02d:%02d 2015\n\t", i % 7 == 0 ? "client" : "srv",
+                      static_cast<int>(random() % 24), static_cast<int>(random() % 60), static_cast<int>(random() % 60));
+        log += header + message + "\n\n";
+    }
+    Load(log);
+    ASSERT_EQ(FModel.RowCount(), kEntries);
+    const QCollator collator = CaseInsensitive(QLocale());
+    const TAsciiCollationKeys keys(collator);
+    ASSERT_TRUE(keys.Usable());
+    FModel.Sort(TLogMessagesModel::ColumnTime, Qt::DescendingOrder);
+    for (const int column : {TLogMessagesModel::ColumnMessage, TLogMessagesModel::ColumnSource}) {
+        // Expected: a stable sort of the rows as they stand by each text's whole key.
+        std::vector<std::pair<std::string, std::string>> expected;
+        for (int row = 0; row < FModel.RowCount(); ++row) {
+            std::string key;
+            ASSERT_TRUE(keys.AppendKey(FModel.CellText(row, column).toStdString(), key));
+            expected.emplace_back(std::move(key), FModel.EntryText(row));
+        }
+        std::stable_sort(expected.begin(), expected.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        FModel.Sort(column, Qt::AscendingOrder);
+        const std::vector<std::string> sorted = Entries(FModel);
+        std::size_t same = 0;
+        while (same < sorted.size() && sorted[same] == expected[same].second)
+            ++same;
+        EXPECT_EQ(same, sorted.size()) << "column " << column << ": first row out of order";
     }
 }
 
