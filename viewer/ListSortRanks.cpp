@@ -52,14 +52,15 @@ struct TRanking {
         Stage.Reached(Ranked);
     }
 
-    // Takes in the ranks given by another ranking to texts whose keys all follow this one's.
+    // Takes in the ranks that another ranking gave, from 0, to texts whose keys all follow
+    // those ranked so far.
     void Follow(const TRanking& next, const TKeyedText* first, const TKeyedText* last)
     {
         const int offset = Rank + 1;
         for (const TKeyedText* text = first; text != last; ++text)
             RankOfText[text->Id] += offset;
         Rank += next.Rank + 1;
-        Ranked += next.Ranked;
+        Ranked += static_cast<std::size_t>(last - first);
         Stage.Reached(Ranked);
     }
 };
@@ -166,31 +167,50 @@ TThreeParts PartAroundMiddle(TKeyedText* first, TKeyedText* last)
 }
 
 // Ranks texts whose next bytes are read: sorted by them, then each run of equal bytes in turn.
-// A large range is parted around a middling key: the texts before it and those after it are
-// ranked at once, the latter with ranks of their own that then follow; the run of texts equal to
-// it, often most of a log's messages, is ranked in between with all the threads.
+// A large range is parted around a middling key into three: the texts before it, the run of
+// texts equal to it (often most of a log's messages) and those after it. The largest of them is
+// ranked on this thread while the other two are ranked one after the other beside it, each with
+// ranks of its own from 0; then they follow one another.
 bool RankSorted(TKeyedText* first, TKeyedText* last, TRanking& ranking, int ways)
 {
     if (ways <= 1 || last - first < kTextsWorthSharing) {
         std::sort(first, last, KeyBefore);
-            return RankRuns(first, last, ranking, ways);
+        return RankRuns(first, last, ranking, ways);
     }
     const TThreeParts parts = PartAroundMiddle(first, last);
+    const std::array<TKeyedText*, 4> bounds{first, parts.Equal, parts.After, last};
+    const auto size = [&](std::size_t range) { return static_cast<std::size_t>(bounds[range + 1] - bounds[range]); };
+    std::size_t alone = 0;
+    for (std::size_t range = 1; range < 3; ++range)
+        if (size(range) > size(alone))
+            alone = range;
     TStopTogether shares;
-    TRanking after{ranking.Keys, ranking.RankOfText,
-                   TSortStage(shares.Beside(), 0, 1, static_cast<std::size_t>(last - parts.After))};
-    std::array<bool, 2> ranked{};
+    std::vector<TRanking> rankings;
+    for (std::size_t range = 0; range < 3; ++range)
+        rankings.push_back(range == alone ? TRanking{ranking.Keys, ranking.RankOfText, ranking.Stage, -1, ranking.Ranked}
+                                          : TRanking{ranking.Keys, ranking.RankOfText,
+                                                     TSortStage(shares.Beside(), 0, 1, size(range))});
+    const auto rank = [&](std::size_t range, int rangeWays) {
+        // The texts equal to the middling key are one run, sorted as they stand.
+        return range == 1 ? RankRuns(bounds[1], bounds[2], rankings[1], rangeWays)
+                          : RankSorted(bounds[range], bounds[range + 1], rankings[range], rangeWays);
+    };
+    std::array<bool, 3> ranked{};
     ForEachPartInParallel(2, 1, [&](std::size_t part, std::size_t end) {
         for (; part < end; ++part) {
-            if (part == 0)
-                shares.RunTelling([&] { ranked[0] = RankSorted(first, parts.Equal, ranking, ways / 2); });
-            else
-                ranked[1] = RankSorted(parts.After, last, after, ways - ways / 2);
+            if (part == 0) {
+                shares.RunTelling([&] { ranked[alone] = rank(alone, ways / 2); });
+                continue;
+            }
+            for (std::size_t range = 0; range < 3; ++range)
+                if (range != alone)
+                    ranked[range] = rank(range, ways - ways / 2);
         }
     });
-    if (!ranked[0] || !ranked[1] || !RankRuns(parts.Equal, parts.After, ranking, ways))
+    if (!ranked[0] || !ranked[1] || !ranked[2])
         return false;
-    ranking.Follow(after, parts.After, last);
+    for (std::size_t range = 0; range < 3; ++range)
+        ranking.Follow(rankings[range], bounds[range], bounds[range + 1]);
     return true;
 }
 
