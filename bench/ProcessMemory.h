@@ -2,6 +2,7 @@
 // The memory figures the benchmarks print, read from Linux's account of the process.
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -54,4 +55,23 @@ inline double CachedShareOf(const std::string& path)
     }
     ::close(file);
     return share;
+}
+
+// Microseconds per page to write one byte in each 4 KiB page of `bytes` of new memory: what one
+// page fault costs. A pass that fills new arrays pays it for every page (once per 2 MiB where
+// large pages are granted); on a virtual machine it is many times what it is on bare metal.
+inline double PageFaultMicroseconds(std::size_t bytes)
+{
+    constexpr std::size_t kPage = 4096;
+    void* memory = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (memory == MAP_FAILED)
+        return -1;
+    ::madvise(memory, bytes, MADV_NOHUGEPAGE);
+    const auto start = std::chrono::steady_clock::now();
+    auto* bytesOf = static_cast<volatile char*>(memory);
+    for (std::size_t at = 0; at < bytes; at += kPage)
+        bytesOf[at] = 1;
+    const double micro = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+    ::munmap(memory, bytes);
+    return micro / static_cast<double>(bytes / kPage);
 }
