@@ -78,8 +78,9 @@ TEST(PatternSetTest, AgreesWithSearchingEachPatternOnRandomTexts)
         for (std::size_t t = 0; t < texts.size(); ++t) {
             const int expected = FirstMatchByHand(patterns, texts[t]);
             ASSERT_EQ(set.FirstMatch(texts[t]), expected) << "round " << round;
-            if (t < batch)
+            if (t < batch) {
                 ASSERT_EQ(firsts[t], expected) << "round " << round << ", text " << t << " of " << batch;
+            }
         }
     }
 }

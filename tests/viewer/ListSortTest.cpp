@@ -108,8 +108,9 @@ TEST(AsciiCollationKeysTest, KeysReadAChunkAtATimeAreTheKeysOfTheCollapsedText)
         const bool readable = keys.AppendKey(CollapseBlanks(trimmed), expected);
         const std::optional<std::string> read = KeyRead(keys, trimmed);
         ASSERT_EQ(read.has_value(), readable) << '"' << trimmed << '"';
-        if (read)
+        if (read) {
             ASSERT_EQ(*read, expected) << '"' << trimmed << '"';
+        }
     }
 }
 
