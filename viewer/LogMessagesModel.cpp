@@ -280,8 +280,9 @@ TLargeVector<TKeyedText> TLogMessagesModel::RowKeyedTexts(int column, TLargeVect
     // Each row's text has the row's number and stands in the log's order, so that the first
     // reading of the keys walks the log from its start; rows without text are dropped afterwards.
     constexpr std::uint32_t kNoText = UINT32_MAX;
-    TLargeVector<TKeyedText> texts(FEntries.size());
-    ForEachShareOfRows(RowsInLogOrder(), stage, [&](std::span<const std::uint32_t> rows, std::size_t from, TSortStage& share) {
+    const TLargeVector<std::uint32_t> rowsInLogOrder = RowsInLogOrder();
+    TLargeVector<TKeyedText> texts(rowsInLogOrder.size());
+    ForEachShareOfRows(rowsInLogOrder, stage, [&](std::span<const std::uint32_t> rows, std::size_t from, TSortStage& share) {
         for (std::size_t i = 0; i < rows.size(); ++i) {
             share.Reached(i);
             const std::uint32_t row = rows[i];
