@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <mutex>
 #include <numeric>
 #include <thread>
 #include <vector>
@@ -90,17 +91,22 @@ bool ReadNextBytesShared(TKeyedText* first, TKeyedText* last, const TAsciiCollat
         return ReadNextBytes(first, last, keys, allEqual);
     std::atomic<bool> readable{true};
     std::atomic<bool> equal{true};
+    std::mutex partsLock;
+    std::vector<const TKeyedText*> partFirsts;
     ForEachPartInParallel(count, 1, [&](std::size_t begin, std::size_t end) {
         bool partEqual = true;
         if (!ReadNextBytes(first + begin, first + end, keys, partEqual))
             readable = false;
         if (!partEqual)
             equal = false;
+        const std::lock_guard lock(partsLock);
+        partFirsts.push_back(first + begin);
     });
     if (!readable)
         return false;
     // Each part compared its texts with its own first one; those firsts are compared here.
-    allEqual = equal && std::all_of(first, last, [&](const TKeyedText& text) { return text.SameBytes(*first); });
+    allEqual = equal && std::all_of(partFirsts.begin(), partFirsts.end(),
+                                    [&](const TKeyedText* text) { return text->SameBytes(*first); });
     return true;
 }
 
