@@ -1,6 +1,6 @@
 // Measures the window on a big log, in the way a user meets it: from "&Open..." to a painted list
-// of all entries (scan, classification, days pass and list fill), the program's own memory after
-// that, and the sorts of the list by "Message", "Source" and "Time". For each it reports the
+// of all entries (scan, days pass and list fill, with the classification running beside the last
+// two), and on to every entry classified; the program's own memory after that, and the sorts of the list by "Message", "Source" and "Time". For each it reports the
 // longest time the window went without handling events (a timer ticking every 5 ms).
 // Logs LF and CR LF are each opened in a fresh child process, against the floor of reading the
 // file in 1 MiB blocks plus one memchr pass measured here in the same run. Beside them it prints
@@ -99,7 +99,15 @@ int MeasureWindow(int argc, char** argv, const QString& path, double floorSecond
     // Each pass begins by showing its start text: the times between them are the passes' times.
     std::vector<std::pair<double, QString>> passStarts;
     const auto passStart = std::chrono::steady_clock::now();
+    // The entries are classified while the list fills; the wait for the rest of that work comes
+    // last, so the list is complete and painted when its caption appears.
+    double listPainted = 0;
+    const QString classifying = QStringLiteral("Classifying entries... ");
     QObject::connect(&window, &QWidget::windowTitleChanged, [&](const QString& title) {
+        if (title == classifying) {
+            PaintList(window);
+            listPainted = std::chrono::duration<double>(std::chrono::steady_clock::now() - passStart).count();
+        }
         if (title.endsWith(QStringLiteral("... ")))
             passStarts.emplace_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - passStart).count(), title);
     });
@@ -113,15 +121,16 @@ int MeasureWindow(int argc, char** argv, const QString& path, double floorSecond
             PaintList(window);
         });
     });
+    const double listSeconds = listPainted > 0 ? listPainted : openSeconds;
     const long after = StatusKiB("RssAnon:");
     const double entries = static_cast<double>(window.LogMsgs().size());
     const double rows = window.MessagesModel()->RowCount();
     const double own = static_cast<double>(after - before) * 1024.0;
     const double budget = 24.0 * entries + 24.0 * rows + 64.0 * 1024 * 1024;
-    std::printf("  open to a painted list of %.0f rows: %.3f s = %.1fx the floor (target 4x); "
-                "longest without events %.0f ms (target under 100), at \"%s\"; log cached before: %.0f%%\n",
-                rows, openSeconds, openSeconds / floorSeconds, openGap * 1000.0, qPrintable(heartbeat.CaptionAtLongest()),
-                cachedBeforeOpen * 100.0);
+    std::printf("  open to a painted list of %.0f rows: %.3f s = %.1fx the floor (target 4x); every entry classified: "
+                "%.3f s = %.1fx; longest without events %.0f ms (target under 100), at \"%s\"; log cached before: %.0f%%\n",
+                rows, listSeconds, listSeconds / floorSeconds, openSeconds, openSeconds / floorSeconds, openGap * 1000.0,
+                qPrintable(heartbeat.CaptionAtLongest()), cachedBeforeOpen * 100.0);
     const double openEnd = std::chrono::duration<double>(std::chrono::steady_clock::now() - passStart).count();
     for (std::size_t i = 0; i < passStarts.size(); ++i)
         std::printf("    %-28s %.3f s\n", qPrintable(passStarts[i].second.trimmed()),

@@ -5,6 +5,13 @@
 #include <thread>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 void ForEachPartInParallel(std::size_t count, std::size_t grain,
                            const std::function<void(std::size_t first, std::size_t last)>& work)
 {
@@ -35,4 +42,15 @@ void ForEachPartInParallel(std::size_t count, std::size_t grain,
     for (const std::exception_ptr& failure : failures)
         if (failure)
             std::rethrow_exception(failure);
+}
+
+void LowerPriorityOfThisThread() noexcept
+{
+#ifdef _WIN32
+    SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+#else
+    // On Linux the nice value belongs to each thread; 10 leaves it about a tenth of a core that
+    // a thread of normal priority wants.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+#endif
 }

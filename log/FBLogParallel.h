@@ -10,3 +10,8 @@
 // thrown again here once all parts have ended.
 void ForEachPartInParallel(std::size_t count, std::size_t grain,
                            const std::function<void(std::size_t first, std::size_t last)>& work);
+
+// Lets the calling thread yield its core to threads of normal priority, such as the one that
+// paints the window, for work that may take longer when the machine is busy. On Linux the
+// threads it starts afterwards inherit the lower priority.
+void LowerPriorityOfThisThread() noexcept;

@@ -7,6 +7,7 @@
 #include "ui_LogViewerMain.h"
 
 #include "FBLogNarrowing.h"
+#include "FBLogParallel.h"
 #include "FindBar.h"
 #include "KindsModel.h"
 #include "LogMessagesModel.h"
@@ -16,29 +17,75 @@
 #include <QSortFilterProxyModel>
 #include <QTableView>
 
-void TfmLogViewer::ClassifyLog()
+void TfmLogViewer::StartClassifying()
 {
-    TPassProgress progress(*this, QStringLiteral("Classifying entries... "));
-    // It runs to its end: every entry of a log shown has its kind. The timeline's counts per
-    // day and kind are taken in the same pass.
-    FBLogKinds kinds;
-    TFBLogDayRuns runs;
-    progress.Run([&] {
-        kinds = ClassifyEntries(*FParser, FLogMsgs, *FDescriptor);
-        runs.Add(FLogMsgs, kinds, 0);
+    // Every entry of a log shown gets its kind. The timeline's counts per day and kind are taken
+    // in the same pass. Nothing changes the log or the catalogue until FinishClassifying.
+    FStopClassifying.store(false);
+    FClassified = std::async(std::launch::async, [&parser = *FParser, &msgs = FLogMsgs, &catalogue = *FDescriptor,
+                                                  &stop = FStopClassifying] {
+        // The list is filled meanwhile on the window's thread, which must not wait for a core.
+        LowerPriorityOfThisThread();
+        TClassifiedLog classified;
+        classified.Kinds = ClassifyEntries(parser, msgs, catalogue, &stop);
+        if (!stop.load())
+            classified.DayRuns.Add(msgs, classified.Kinds, 0);
+        return classified;
     });
-    FKinds = std::move(kinds);
-    FDayRuns = std::move(runs);
+}
+
+void TfmLogViewer::FinishClassifying()
+{
+    if (!ClassificationPending())
+        return;
+    TClassifiedLog classified;
+    // A list filled meanwhile showed no kinds yet: those of its range are counted here.
+    const std::optional<std::pair<double, double>> listRange =
+        FListFilter ? std::optional(PickedDateRange()) : std::nullopt;
+    std::optional<std::vector<TFBLogKindSummary>> summaries;
+    {
+        TPassProgress progress(*this, QStringLiteral("Classifying entries... "));
+        progress.Run([&] {
+            classified = FClassified.get();
+            if (listRange)
+                summaries = SummarizeKinds(FLogMsgs, classified.Kinds, listRange->first, listRange->second);
+        });
+    }
+    FKinds = std::move(classified.Kinds);
+    FDayRuns = std::move(classified.DayRuns);
     FMessagesModel->SetKinds(&FKinds);
     FKindsRange.reset();
+    if (listRange) {
+        ShowKinds(listRange->first, listRange->second, std::move(*summaries));
+        RefreshTimeline(listRange->first, listRange->second);
+    }
+}
+
+void TfmLogViewer::StopClassifying()
+{
+    if (!ClassificationPending())
+        return;
+    FStopClassifying.store(true);
+    FClassified = {};
+}
+
+std::vector<bool> TfmLogViewer::KindsShown() const
+{
+    return ShownKinds(*FDescriptor, FKindsModel->HiddenMatchTexts(),
+                      static_cast<TFBLogSeverity>(cbSeverityAtLeast->currentIndex()));
+}
+
+bool TfmLogViewer::KindsNarrowList() const
+{
+    const std::vector<bool> shown = KindsShown();
+    return std::find(shown.begin(), shown.end(), false) != shown.end();
 }
 
 TFBLogNarrowing TfmLogViewer::Narrowing(double start, double end) const
 {
     TFBLogNarrowing narrowing;
     narrowing.SetDateRange(start, end);
-    narrowing.SetKinds(&FKinds, ShownKinds(*FDescriptor, FKindsModel->HiddenMatchTexts(),
-                                           static_cast<TFBLogSeverity>(cbSeverityAtLeast->currentIndex())));
+    narrowing.SetKinds(&FKinds, KindsShown());
     if (FFindBar->Active() && FFindBar->OnlyMatching() && FSearchMatches)
         narrowing.SetSearchMatches(&*FSearchMatches);
     return narrowing;

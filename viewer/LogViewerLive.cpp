@@ -192,8 +192,7 @@ void TfmLogViewer::TakeInAppendedEntries()
             ui->dbgDays->setCurrentIndex(FDaysModel->index(row, 0));
 
     // The kinds pane and the list take in the arrivals of the range they show.
-    const double start = StartOfDay(TimestampDate(PickerTimestamp(ui->dtpDFFrom)));
-    const double stop = EndOfDay(TimestampDate(PickerTimestamp(ui->dtpDFTo)));
+    const auto [start, stop] = PickedDateRange();
     FKindsModel->AddSummaries(SummarizeKinds(added, addedKinds, start, stop));
     RefreshTimeline(start, stop);
     const TFBLogNarrowing narrowing = Narrowing(start, stop);

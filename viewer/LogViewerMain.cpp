@@ -307,6 +307,7 @@ void TfmLogViewer::FormDestroy()
     ui->VirtualStringTree1->selectionModel()->disconnect(this);
     ui->dbgDays->selectionModel()->disconnect(this);
     CancelSearch();
+    StopClassifying();
     if (!FStateSaved)
         if (const auto error = SaveState())
             qWarning("%s", qPrintable(*error));
@@ -455,6 +456,8 @@ bool TfmLogViewer::RunLoadSequence(bool fallBackToAllRecords)
         if (FillMessageList(PickerTimestamp(ui->dtpDFFrom), PickerTimestamp(ui->dtpDFTo)) && fallBackToAllRecords)
             FallBackToAllRecords();
     });
+    // Also after a failed pass: no command may find the log half classified.
+    RunCommand(this, [&] { FinishClassifying(); });
     return loaded;
 }
 

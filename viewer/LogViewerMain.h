@@ -21,6 +21,7 @@
 #include <array>
 #include <atomic>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -269,7 +270,18 @@ private:
     void SetupFinding();
     void SetupKindsView();
     void ConnectFinding();
-    void ClassifyLog();
+    // Classifying a new log runs on worker threads while the days and the list are filled; what
+    // needs the kinds waits for it, and the load sequence ends with it.
+    void StartClassifying();
+    bool ClassificationPending() const { return FClassified.valid(); }
+    void FinishClassifying();
+    // Drops the classification of a log about to go, once its threads have stopped.
+    void StopClassifying();
+    // The first and last moment of the days the date pickers choose: the range the list shows.
+    std::pair<double, double> PickedDateRange() const;
+    // By kind, whether the kinds pane and the severity choice show its entries.
+    std::vector<bool> KindsShown() const;
+    bool KindsNarrowList() const;
     TFBLogNarrowing Narrowing(double start, double end) const;
     void RefreshKinds(double start, double end);
     // The counts of the kinds in the date range, when the kinds view does not show them yet;
@@ -332,6 +344,13 @@ private:
     FBLogsMsgs FLogMsgs;
     std::unique_ptr<TFBLogDescriptor> FDescriptor;
     FBLogKinds FKinds;
+    // The kinds of a new log and its counts per day and kind, while being worked out.
+    struct TClassifiedLog {
+        FBLogKinds Kinds;
+        TFBLogDayRuns DayRuns;
+    };
+    std::atomic<bool> FStopClassifying{false};
+    std::future<TClassifiedLog> FClassified;
 
     TFindBar* FFindBar = nullptr;
     TKindsModel* FKindsModel = nullptr;

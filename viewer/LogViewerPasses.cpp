@@ -87,13 +87,15 @@ bool TfmLogViewer::LoadLogFile()
     if (failure)
         std::rethrow_exception(failure);
     UseEncoding(scanned.Encoding);
-    ClassifyLog();
+    if (FParser)
+        StartClassifying();
     StartWatchingLogFile();
     return true;
 }
 
 void TfmLogViewer::ReplaceLog(TScannedLog& scanned)
 {
+    StopClassifying();
     CancelSearch();
     FSearchMatches.reset();
     FMessagesModel->SetKinds(nullptr);
@@ -164,6 +166,10 @@ bool TfmLogViewer::FillMessageList(double from, double to)
     const double end = EndOfDay(TimestampDate(to));
     TLargeVector<std::uint32_t> entries;
     std::optional<std::vector<TFBLogKindSummary>> kinds;
+    // A new log's list is filled while its entries are being classified, unless kinds are hidden.
+    if (ClassificationPending() && KindsNarrowList())
+        FinishClassifying();
+    const bool kindsKnown = !ClassificationPending();
     {
         TPassProgress progress(*this, QStringLiteral("Preparing for grid... "));
         // The list shows the entries of the date range that the kinds, the severity choice and
@@ -171,7 +177,8 @@ bool TfmLogViewer::FillMessageList(double from, double to)
         const TFBLogNarrowing narrowing = Narrowing(start, end);
         if (!progress.Run([&] {
                 SelectRows(narrowing, progress, entries);
-                kinds = KindsToCount(start, end);
+                if (kindsKnown)
+                    kinds = KindsToCount(start, end);
             })) {
             ShowFilterOfList();
             return false;
@@ -189,7 +196,8 @@ bool TfmLogViewer::FillMessageList(double from, double to)
     FListFilter = TShownRange{ui->cbShowDateFilter->currentIndex(), ui->dtpDFFrom->date(), ui->dtpDFTo->date()};
     if (kinds)
         ShowKinds(start, end, std::move(*kinds));
-    RefreshTimeline(start, end);
+    if (kindsKnown)
+        RefreshTimeline(start, end);
     ShowFindResult();
     ui->btApplyDTFilter->hide();
     return true;
@@ -278,6 +286,12 @@ void TfmLogViewer::SetPickerDates(QDate from, QDate to)
 {
     SetPickerDate(ui->dtpDFFrom, from);
     SetPickerDate(ui->dtpDFTo, to);
+}
+
+std::pair<double, double> TfmLogViewer::PickedDateRange() const
+{
+    return {StartOfDay(TimestampDate(PickerTimestamp(ui->dtpDFFrom))),
+            EndOfDay(TimestampDate(PickerTimestamp(ui->dtpDFTo)))};
 }
 
 void TfmLogViewer::SetPickersEnabled(bool enabled)

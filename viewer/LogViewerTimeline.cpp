@@ -42,16 +42,16 @@ void TfmLogViewer::SetupTimeline()
     connect(FTimelineChart, &TTimelineChart::BackRequested, this, Guarded(&TfmLogViewer::TimelineBack));
     // A wider or narrower chart fits more or fewer bars: the range shown is counted again.
     connect(FTimelineChart, &TTimelineChart::WidthChanged, this, [this] {
-        if (!FLogMsgs.empty() && !PassRunning())
-            RefreshTimeline(StartOfDay(TimestampDate(PickerTimestamp(ui->dtpDFFrom))),
-                            EndOfDay(TimestampDate(PickerTimestamp(ui->dtpDFTo))));
+        if (!FLogMsgs.empty() && !PassRunning()) {
+            const auto [start, end] = PickedDateRange();
+            RefreshTimeline(start, end);
+        }
     });
 }
 
 void TfmLogViewer::RefreshTimeline(double start, double end)
 {
-    const std::vector<bool> shown = ShownKinds(*FDescriptor, FKindsModel->HiddenMatchTexts(),
-                                               static_cast<TFBLogSeverity>(cbSeverityAtLeast->currentIndex()));
+    const std::vector<bool> shown = KindsShown();
     TFBLogTimelineQuery query;
     query.From = start;
     query.To = end;
