@@ -15,12 +15,14 @@ namespace {
 
 class TimelineViewTest : public ViewerTest {
 protected:
+    // Opens the log with "All records" chosen: the bars are those the open itself shows, drawn
+    // once the entries it classified beside the list fill are known.
     void OpenAll(TfmLogViewer& window, const QString& path)
     {
         ShowAndActivate(window);
-        Open(window, path);
         DateFilter(window)->setCurrentIndex(TfmLogViewer::dfAllRecords);
         window.cbShowDateFilterChange();
+        Open(window, path);
     }
 
     // What the list and the status bar show.
