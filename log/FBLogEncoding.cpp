@@ -290,6 +290,26 @@ TFBLogEncoding TFBLogEncodingGuess::Choice(TFBLogEncoding legacy) const noexcept
     return FHead == kByteOrderMark || invalid == 0 || FValid > invalid ? E::Utf8 : legacy;
 }
 
+void TFBLogEncodingGuess::EndStretch()
+{
+    if (FPending.empty())
+        return;
+    // The stretch's line end already ends the sequence, whatever follows it: any ASCII bytes
+    // complete the count as well as the real ones would.
+    std::string rest = std::exchange(FPending, std::string());
+    rest.append(4, '\n');
+    TakeSequences(rest);
+}
+
+void TFBLogEncodingGuess::Join(const TFBLogEncodingGuess& next)
+{
+    if (FHead.size() < kByteOrderMark.size())
+        FHead.append(std::string_view(next.FHead).substr(0, kByteOrderMark.size() - FHead.size()));
+    FValid += next.FValid;
+    FInvalid += next.FInvalid;
+    FPending = next.FPending;
+}
+
 TFBLogEncoding GuessEncoding(std::string_view bytes, TFBLogEncoding legacy)
 {
     TFBLogEncodingGuess guess;

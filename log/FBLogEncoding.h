@@ -80,6 +80,16 @@ public:
     // UTF-8, or else the legacy encoding given.
     TFBLogEncoding Choice(TFBLogEncoding legacy) const noexcept;
 
+    // For a guess shared between threads, each taking a stretch of the bytes that begins at a
+    // line's start: ends the stretch taken here, whose last byte is a line end, counting a
+    // sequence cut short by it as the bytes that follow would.
+    void EndStretch();
+    // Counts the stretch that another guess took, the one right after this guess's.
+    void Join(const TFBLogEncodingGuess& next);
+
+    // The same bytes seen, as far as the guess tells them apart.
+    bool operator==(const TFBLogEncodingGuess&) const = default;
+
 private:
     void TakeSequences(std::string_view bytes);
 

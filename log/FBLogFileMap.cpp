@@ -4,6 +4,7 @@
 
 #ifndef _WIN32
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cerrno>
@@ -109,25 +110,53 @@ std::unique_ptr<TFBLogFileMap> TFBLogFileMap::MapWholeFile(const std::string& fi
     const bool mappable = ::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0;
     const auto size = static_cast<std::size_t>(mappable ? status.st_size : 0);
     void* data = mappable ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, descriptor, 0) : MAP_FAILED;
-    // The map keeps the file's pages reachable by itself; the descriptor is not needed any more.
-    ::close(descriptor);
-    if (data == MAP_FAILED)
+    if (data == MAP_FAILED) {
+        ::close(descriptor);
         return nullptr;
+    }
     // The scan reads the log from its start to its end: the system may read ahead generously.
     ::madvise(data, size, MADV_SEQUENTIAL);
     InstallBusHandlerOnce();
     const int slot = TakeSlot(static_cast<const char*>(data), size);
     if (slot < 0) {
         ::munmap(data, size);
+        ::close(descriptor);
         return nullptr;
     }
-    return std::unique_ptr<TFBLogFileMap>(new TFBLogFileMap(static_cast<const char*>(data), size, slot));
+    return std::unique_ptr<TFBLogFileMap>(new TFBLogFileMap(static_cast<const char*>(data), size, slot, descriptor));
 }
 
 TFBLogFileMap::~TFBLogFileMap()
 {
     FreeSlot(FSlot);
     ::munmap(const_cast<char*>(FData), FSize);
+    ::close(FDescriptor);
+}
+
+std::string_view TFBLogFileMap::ReadAt(std::size_t offset, std::size_t size, std::vector<char>& buffer) const
+{
+    offset = std::min(offset, FSize);
+    size = std::min(size, FSize - offset);
+    buffer.resize(size);
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t got = ::pread(FDescriptor, buffer.data() + done, size - done, static_cast<off_t>(offset + done));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += static_cast<std::size_t>(got);
+    }
+    if (done < size) {
+        std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(done), buffer.end(), '\0');
+        MarkTruncated();
+    }
+    return {buffer.data(), size};
+}
+
+void TFBLogFileMap::MarkTruncated() const noexcept
+{
+    gSlots[static_cast<std::size_t>(FSlot)].Truncated.store(true, std::memory_order_release);
 }
 
 bool TFBLogFileMap::Truncated() const noexcept
@@ -143,6 +172,11 @@ std::unique_ptr<TFBLogFileMap> TFBLogFileMap::MapWholeFile(const std::string&)
 }
 
 TFBLogFileMap::~TFBLogFileMap() = default;
+
+std::string_view TFBLogFileMap::ReadAt(std::size_t, std::size_t, std::vector<char>&) const
+{
+    return {};
+}
 
 bool TFBLogFileMap::Truncated() const noexcept
 {

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class TFBLogFileMap {
 public:
@@ -26,13 +27,23 @@ public:
     TFBLogFileMap& operator=(const TFBLogFileMap&) = delete;
 
     std::string_view View() const noexcept { return {FData, FSize}; }
+    // The bytes [offset, offset + size) of the view, read with the system's file reads into
+    // buffer rather than through the map. A pass over a whole log reads it this way: on some
+    // virtual machines the first touch of each mapped page costs several times its copy. Bytes
+    // the file no longer holds read as zeros, as through the map.
+    std::string_view ReadAt(std::size_t offset, std::size_t size, std::vector<char>& buffer) const;
     // True once a read found the file shorter than when it was mapped.
     bool Truncated() const noexcept;
 
 private:
-    TFBLogFileMap(const char* data, std::size_t size, int slot) : FData(data), FSize(size), FSlot(slot) {}
+    TFBLogFileMap(const char* data, std::size_t size, int slot, int descriptor)
+        : FData(data), FSize(size), FSlot(slot), FDescriptor(descriptor)
+    {
+    }
+    void MarkTruncated() const noexcept;
 
     const char* FData;
     std::size_t FSize;
-    int FSlot;  // where the fault handler finds this map
+    int FSlot;        // where the fault handler finds this map
+    int FDescriptor;  // the mapped file, as it was when mapped, even if renamed or replaced since
 };

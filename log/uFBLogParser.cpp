@@ -130,10 +130,11 @@ TFBLogParser::TFBLogParser(const std::string& fileName)
 {
 }
 
-void TFBLogParser::SetScanThreads(unsigned threads, std::int64_t fromBytes)
+void TFBLogParser::SetScanThreads(unsigned threads, std::int64_t fromBytes, std::int64_t readBlockBytes)
 {
     FScanThreads = std::max(1u, threads);
     FSharedScanFrom = fromBytes;
+    FReadBlockBytes = std::max<std::int64_t>(1, readBlockBytes);
 }
 
 TFBLogParser::~TFBLogParser() = default;
@@ -146,7 +147,14 @@ void TFBLogParser::SetProgressSink(FBLogProgressSink sink, FBLogClock clock)
 
 std::int64_t TFBLogParser::LoadFile()
 {
+    return LoadFileForScan(false);
+}
+
+std::int64_t TFBLogParser::LoadFileForScan(bool crlfSearchedByScan)
+{
     FInMemory = false;
+    FCRLFToFind = false;
+    FScannedGuess.reset();
     FFileSize = 0;
     FSegments.clear();
     if (!FileExists(FFileName))
@@ -158,14 +166,25 @@ std::int64_t TFBLogParser::LoadFile()
     } else {
         AddSegment(0, ReadWholeFile(FFileName));
     }
-    // A single CR LF anywhere selects the CR LF rules for the whole file.
-    FLineFeedOnly = !HoldsCRLFAsScanned(FSegments.front().View());
+    // A single CR LF anywhere selects the CR LF rules for the whole file. A log read in blocks
+    // is not read once more for it: where its first megabyte holds none (a Linux server's log),
+    // the scan looks for one in the rest.
+    const TSegment& segment = FSegments.front();
+    if (crlfSearchedByScan && ReadsInBlocks(segment, segment.Size)) {
+        constexpr std::size_t kHead = std::size_t{1} << 20;
+        FCRLFToFind = !HoldsCRLF(segment.View().substr(0, kHead));
+        FLineFeedOnly = FCRLFToFind;
+    } else {
+        FLineFeedOnly = !HoldsCRLFAsScanned(segment.View());
+    }
     return FFileSize;
 }
 
 std::int64_t TFBLogParser::LoadBytes(std::string_view bytes)
 {
     FSegments.clear();
+    FCRLFToFind = false;
+    FScannedGuess.reset();
     FileBytes copy;
     copy.Data = std::make_unique<char[]>(bytes.size());
     std::copy(bytes.begin(), bytes.end(), copy.Data.get());
@@ -204,7 +223,7 @@ void TFBLogParser::ScanEntriesFrom(std::int64_t& pos, FBLogsMsgs& msgs)
     msgs.clear();
     if (!FInMemory && !FileExists(FFileName))
         return;
-    if (FSegments.empty() && LoadFile() == 0)
+    if (FSegments.empty() && LoadFileForScan(true) == 0)
         return;
     if (FFileSize == 0)
         return;
@@ -273,12 +292,27 @@ void TFBLogParser::CutEntries(const TSegment& segment, std::int64_t& pos, FBLogs
     const std::int64_t from = pos - segment.Start;
     const std::size_t expected = EstimatedEntries(data, from);
     ReserveIndex(msgs, expected);
-    const bool shared = SharesScanOf(static_cast<std::int64_t>(data.size()) - from);
-    const std::vector<std::int64_t> bounds = EntryRunBounds(data, from, shared ? FScanThreads : 1, FLineFeedOnly);
-    if (bounds.size() > 2)
-        CutEntriesShared(data, segment.Start, bounds, expected, msgs);
+    const std::int64_t bytes = static_cast<std::int64_t>(data.size()) - from;
+    const std::size_t runs = SharesScanOf(bytes) ? FScanThreads : 1;
+    const bool inBlocks = ReadsInBlocks(segment, bytes);
+    // About one block per FReadBlockBytes, in each run.
+    const std::int64_t perRun = bytes / static_cast<std::int64_t>(runs);
+    const std::size_t blocksPerRun =
+        inBlocks ? static_cast<std::size_t>(std::max<std::int64_t>(1, (perRun + FReadBlockBytes - 1) / FReadBlockBytes)) : 1;
+    const std::vector<std::int64_t> blocks = EntryRunBounds(data, from, runs * blocksPerRun, FLineFeedOnly);
+    if (blocks.size() > 2 || inBlocks)
+        CutEntriesInBlocks(segment, blocks, std::min(runs, blocks.size() - 1), expected, msgs);
     else
         CutEntriesAlone(data, segment.Start, from, msgs);
+    if (FCRLFToFind) {
+        // The scan found no CR LF pair, or one that calls for the CR LF rules and a scan again.
+        FCRLFToFind = false;
+        if (!FLineFeedOnly) {
+            msgs.clear();
+            CutEntries(segment, pos, msgs);
+            return;
+        }
+    }
     if (!msgs.empty())
         pos = msgs.back().Offset + msgs.back().Length;
 }
@@ -293,13 +327,23 @@ bool TFBLogParser::HoldsCRLFAsScanned(std::string_view data) const
     return SharesScanOf(static_cast<std::int64_t>(data.size())) ? HoldsCRLFOnAllCores(data) : HoldsCRLF(data);
 }
 
-void TFBLogParser::CutEntriesShared(std::string_view data, std::int64_t base, const std::vector<std::int64_t>& bounds,
-                                    std::size_t expected, FBLogsMsgs& msgs)
+void TFBLogParser::CutEntriesInBlocks(const TSegment& segment, const std::vector<std::int64_t>& blocks,
+                                      std::size_t runs, std::size_t expected, FBLogsMsgs& msgs)
 {
-    // The first run is cut straight into msgs, the others into indexes of their own.
-    const std::size_t runs = bounds.size() - 1;
+    // Each run is a stretch of consecutive blocks. The first run is cut straight into msgs, the
+    // others into indexes of their own.
+    const std::int64_t base = segment.Start;
+    const std::size_t blockCount = blocks.size() - 1;
+    const auto firstBlockOf = [&](std::size_t run) { return run * blockCount / runs; };
+    std::vector<std::int64_t> bounds(runs + 1);
+    for (std::size_t run = 0; run <= runs; ++run)
+        bounds[run] = blocks[firstBlockOf(run)];
     std::vector<FBLogsMsgs> later(runs);
     std::vector<std::exception_ptr> failures(runs);
+    // What the bytes read tell besides the entries: the encoding of a whole file and its line ends.
+    const bool wholeFile = base == 0 && blocks.front() == 0 && FSegments.size() == 1;
+    std::vector<TFBLogEncodingGuess> guesses(wholeFile ? runs : 0);
+    std::atomic<bool> crlfFound{false};
     // Progress counts the bytes cut in all runs, and is told only on the calling thread.
     ProgressThrottle progress(FProgressSink, FClock);
     std::atomic<std::int64_t> bytesCut{0};
@@ -309,12 +353,23 @@ void TFBLogParser::CutEntriesShared(std::string_view data, std::int64_t base, co
         if (run > 0)
             ReserveIndex(index, ExpectedInRun(expected, bounds, run));
         std::int64_t counted = base + bounds[run];
-        CutEntriesIn(data, bounds[run], bounds[run + 1], FLineFeedOnly, base, index, [&](std::int64_t end) {
+        const auto onBlock = [&](std::int64_t end) {
             const std::int64_t all = bytesCut.fetch_add(end - counted, std::memory_order_relaxed) + (end - counted);
             counted = end;
             if (std::this_thread::get_id() == caller)
                 progress.RecordAppended(base + bounds.front() + all, FFileSize);
-        });
+        };
+        std::vector<char> buffer;
+        for (std::size_t block = firstBlockOf(run); block < firstBlockOf(run + 1); ++block) {
+            const std::string_view bytes = BlockBytes(segment, blocks[block], blocks[block + 1], buffer);
+            // Blocks end just after a line end: a CR LF pair never spans two of them.
+            if (FCRLFToFind && !crlfFound.load(std::memory_order_relaxed) && HoldsCRLF(bytes))
+                crlfFound.store(true, std::memory_order_relaxed);
+            if (wholeFile)
+                guesses[run].Take(bytes);
+            CutEntriesIn(bytes, 0, static_cast<std::int64_t>(bytes.size()), FLineFeedOnly, base + blocks[block], index,
+                         onBlock);
+        }
     };
     // A failure on a worker thread must not end the program: it is raised here after the join.
     ForEachPartInParallel(runs, 1, [&](std::size_t first, std::size_t last) {
@@ -326,8 +381,40 @@ void TFBLogParser::CutEntriesShared(std::string_view data, std::int64_t base, co
             }
     });
     JoinRuns(msgs, later, failures);
+    if (crlfFound.load())
+        FLineFeedOnly = false;
+    if (wholeFile) {
+        // The runs begin at line starts, so their counts add up to those of one guess over all.
+        FScannedGuess = std::move(guesses.front());
+        for (std::size_t run = 1; run < runs; ++run) {
+            FScannedGuess->EndStretch();
+            FScannedGuess->Join(guesses[run]);
+        }
+    }
     if (!msgs.empty())
         progress.RecordAppended(msgs.back().Offset + msgs.back().Length, FFileSize);
+}
+
+bool TFBLogParser::ReadsInBlocks(const TSegment& segment, std::int64_t bytes) const noexcept
+{
+    return segment.Map != nullptr && bytes >= FSharedScanFrom;
+}
+
+std::string_view TFBLogParser::BlockBytes(const TSegment& segment, std::int64_t from, std::int64_t to,
+                                          std::vector<char>& buffer) const
+{
+    // A block larger than this (a log without blank lines) is read through the map instead.
+    constexpr std::int64_t kLargestRead = std::int64_t{64} << 20;
+    if (segment.Map && to - from <= kLargestRead)
+        return segment.Map->ReadAt(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from), buffer);
+    return segment.View().substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
+}
+
+TFBLogEncoding TFBLogParser::GuessedEncoding(TFBLogEncoding legacy) const
+{
+    if (FScannedGuess)
+        return FScannedGuess->Choice(legacy);
+    return GuessEncoding(ViewRange(0, FFileSize), legacy);
 }
 
 void TFBLogParser::CutEntriesAlone(std::string_view data, std::int64_t base, std::int64_t from, FBLogsMsgs& msgs)

@@ -6,11 +6,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
 
+#include "FBLogEncoding.h"
 #include "FBLogFile.h"
 #include "FBLogFileMap.h"
 #include "FBLogLargeArrays.h"
@@ -86,6 +88,9 @@ public:
     std::int64_t FileSize() const noexcept { return FFileSize; }
     // True when the loaded data holds no CR LF pair: entries then end at LF LF.
     bool LineFeedOnly() const noexcept { return FLineFeedOnly; }
+    // The automatic choice between UTF-8 and the legacy encoding for the bytes loaded, taken
+    // from the scan's own reading of them where it read them all.
+    TFBLogEncoding GuessedEncoding(TFBLogEncoding legacy) const;
     // True once a read found the mapped log shorter than when it was loaded: what was past its
     // new end reads as zeros until the log is loaded again.
     bool LostHeldBytes() const noexcept;
@@ -95,9 +100,13 @@ public:
     // The least bytes a scan shares between threads by default: below it, starting threads and
     // joining their indexes would cost more than it spares.
     static constexpr std::int64_t kSharedScanFromBytes = std::int64_t{16} << 20;
+    // The bytes of a mapped log that a scan reads at a time.
+    static constexpr std::int64_t kReadBlockBytes = std::int64_t{1} << 20;
     // How many threads a scan may share its work between (by default one per core), for data of
-    // at least fromBytes; 1 scans on the calling thread alone. Any setting gives the same index.
-    void SetScanThreads(unsigned threads, std::int64_t fromBytes = kSharedScanFromBytes);
+    // at least fromBytes; 1 scans on the calling thread alone. Such data of a mapped log is read
+    // in blocks of about readBlockBytes. Any setting gives the same index.
+    void SetScanThreads(unsigned threads, std::int64_t fromBytes = kSharedScanFromBytes,
+                        std::int64_t readBlockBytes = kReadBlockBytes);
 
 private:
     // Bytes [Start, Start + Size) of the file. The load gives the first, starting at 0; each
@@ -121,8 +130,15 @@ private:
     bool StillHolds(TFBLogFileReader& file, std::int64_t pos) const;
     void CutEntries(const TSegment& segment, std::int64_t& pos, FBLogsMsgs& msgs);
     void CutEntriesAlone(std::string_view data, std::int64_t base, std::int64_t from, FBLogsMsgs& msgs);
-    void CutEntriesShared(std::string_view data, std::int64_t base, const std::vector<std::int64_t>& bounds,
-                          std::size_t expected, FBLogsMsgs& msgs);
+    // Cuts the blocks between the bounds in `blocks` on `runs` threads, each a stretch of them.
+    void CutEntriesInBlocks(const TSegment& segment, const std::vector<std::int64_t>& blocks, std::size_t runs,
+                            std::size_t expected, FBLogsMsgs& msgs);
+    // Whether a scan of `bytes` of the segment reads them in blocks rather than through the map.
+    bool ReadsInBlocks(const TSegment& segment, std::int64_t bytes) const noexcept;
+    // The segment's bytes [from, to) for a scan: read into buffer from a mapped file.
+    std::string_view BlockBytes(const TSegment& segment, std::int64_t from, std::int64_t to,
+                                std::vector<char>& buffer) const;
+    std::int64_t LoadFileForScan(bool crlfSearchedByScan);
     void RememberTail(std::int64_t pos);
     // Whether the scan of data from its start is shared between threads.
     bool SharesScanOf(std::int64_t bytes) const noexcept;
@@ -132,7 +148,11 @@ private:
     std::size_t EstimatedEntries(std::string_view data, std::int64_t from) const;
 
     bool FLineFeedOnly = false;
-    bool FInMemory = false;  // the bytes came from LoadBytes, not from the file
+    // The CR LF pair that decides the rules is still to be looked for beyond the file's first
+    // megabyte: a scan in blocks looks for it as it goes, and scans again if it finds one.
+    bool FCRLFToFind = false;
+    // The encoding guess of a scan that read the whole file in blocks.
+    std::optional<TFBLogEncodingGuess> FScannedGuess;    bool FInMemory = false;  // the bytes came from LoadBytes, not from the file
     std::string FFileName;
     std::vector<TSegment> FSegments;
     std::int64_t FFileSize = 0;
@@ -142,4 +162,5 @@ private:
     FBLogClock FClock;
     unsigned FScanThreads;
     std::int64_t FSharedScanFrom = kSharedScanFromBytes;
+    std::int64_t FReadBlockBytes = kReadBlockBytes;
 };

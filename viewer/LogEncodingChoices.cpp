@@ -84,3 +84,10 @@ TFBLogEncoding TLogEncodingChoices::EncodingOf(const QString& path, std::string_
         return *chosen;
     return GuessEncoding(bytes, Legacy());
 }
+
+TFBLogEncoding TLogEncodingChoices::EncodingOf(const QString& path, const TFBLogParser& parser) const
+{
+    if (const std::optional<TFBLogEncoding> chosen = ChosenFor(path))
+        return *chosen;
+    return parser.GuessedEncoding(Legacy());
+}

@@ -3,6 +3,7 @@
 // legacy encoding chosen last, which the automatic choice falls back on for other logs.
 
 #include "FBLogEncoding.h"
+#include "uFBLogParser.h"
 
 #include <QString>
 #include <QStringList>
@@ -37,6 +38,8 @@ public:
     // The encoding to read the log at the path in: the one chosen for it, or the automatic choice
     // for its bytes.
     TFBLogEncoding EncodingOf(const QString& path, std::string_view bytes) const;
+    // The same for a scanned log, from what its scan saw of it.
+    TFBLogEncoding EncodingOf(const QString& path, const TFBLogParser& parser) const;
 
 private:
     std::vector<std::pair<QString, TFBLogEncoding>> FPerLog;  // the latest first

@@ -77,7 +77,7 @@ void TfmLogViewer::SetLogEncoding(std::optional<TFBLogEncoding> encoding)
         return;
     }
     const TWaitCursor wait;
-    ApplyEncoding(FEncodingChoices.EncodingOf(FLogFileName, FParser->ViewRange(0, FParser->FileSize())));
+    ApplyEncoding(FEncodingChoices.EncodingOf(FLogFileName, *FParser));
 }
 
 void TfmLogViewer::UseEncoding(TFBLogEncoding encoding)

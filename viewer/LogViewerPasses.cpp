@@ -134,7 +134,7 @@ void TfmLogViewer::ScanLogFile(TPassProgress& progress, TScannedLog& scanned) co
                            });
     parser.ScanEntriesFrom(scanned.ScanEnd, scanned.Msgs);
     parser.SetProgressSink({});
-    scanned.Encoding = FEncodingChoices.EncodingOf(FLogFileName, parser.ViewRange(0, parser.FileSize()));
+    scanned.Encoding = FEncodingChoices.EncodingOf(FLogFileName, parser);
 }
 
 void TfmLogViewer::CalculateDays()

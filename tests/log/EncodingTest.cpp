@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 using E = TFBLogEncoding;
@@ -121,6 +123,44 @@ TEST(EncodingGuessTest, ChoosesUtf8ForUtf8AndTheLegacyEncodingForTheRest)
     EXPECT_EQ(GuessEncoding(utf8Czech + utf8Czech + "D:\\\xd1\xca\xcb\xc0\xc4.FDB" + utf8Czech, E::Windows1251), E::Utf8);
     EXPECT_EQ(GuessEncoding("\xef\xbb\xbf" + cp1251, E::Windows1251), E::Utf8) << "a byte order mark decides";
     EXPECT_EQ(GuessEncoding("a \xc3", E::Windows1252), E::Windows1252) << "a sequence cut short at the end";
+}
+
+TEST(EncodingGuessTest, StretchesTakenApartAndJoinedWeighAsTheWholeWould)
+{
+    // Stretches that end just after a line end, as the threads of a scan take them, each in
+    // pieces of its own; sequences are cut short by the line ends and by the pieces' ends.
+    const std::string parts[] = {"a", " ", "\n", "\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80", "\xc3", "\xe2",
+                                 "\xe2\x82", "\xf0", "\xf0\x9f\x98", "\x80", "\xff", "\xef\xbb\xbf"};
+    std::mt19937 random(13);
+    for (int round = 0; round < 500; ++round) {
+        std::string text;
+        for (std::size_t length = random() % 120; text.size() < length;)
+            text += parts[random() % std::size(parts)];
+        TFBLogEncodingGuess whole;
+        whole.Take(text);
+
+        std::vector<TFBLogEncodingGuess> stretches(1);
+        std::size_t start = 0;
+        for (std::size_t at = 0; at < text.size(); ++at) {
+            const bool endsStretch = text[at] == '\n' && random() % 2 == 0;
+            if (!endsStretch && at + 1 < text.size())
+                continue;
+            for (std::size_t piece = start; piece <= at;) {
+                const std::size_t length = 1 + random() % 5;
+                stretches.back().Take(std::string_view(text).substr(piece, std::min(length, at + 1 - piece)));
+                piece += length;
+            }
+            start = at + 1;
+            if (endsStretch && start < text.size())
+                stretches.emplace_back();
+        }
+        TFBLogEncodingGuess joined = stretches.front();
+        for (std::size_t i = 1; i < stretches.size(); ++i) {
+            joined.EndStretch();
+            joined.Join(stretches[i]);
+        }
+        ASSERT_EQ(joined, whole) << ::testing::PrintToString(text);
+    }
 }
 
 TEST(EncodingGuessTest, WeighsBytesTakenInPiecesAsTheWholeWouldBe)

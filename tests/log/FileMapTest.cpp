@@ -2,6 +2,7 @@
 // map (by the server, a rotation or the administrator) costs no crash at any moment of reading.
 
 #include "EntryIndex.h"
+#include "FBLogEncoding.h"
 #include "FBLogFileMap.h"
 #include "FBLogSampleGenerator.h"
 #include "TempFolder.h"
@@ -86,6 +87,58 @@ TEST(FileMapTest, AScanOfAMappedLogFindsWhatAScanOfItsBytesFinds)
         EXPECT_EQ(mapped.ViewRange(0, mapped.FileSize()), bytes);
         EXPECT_FALSE(mapped.LostHeldBytes());
     }
+}
+
+TEST(FileMapTest, AMappedLogReadInBlocksOfAnySizeGivesTheIndexAndEncodingOfItsBytes)
+{
+    // Russian messages: UTF-8 from a Linux server, windows-1251 from a Windows one.
+    TempFolder folder;
+    for (const FBServerPlatform platform : {FBServerPlatform::Linux, FBServerPlatform::Windows}) {
+        SampleLogOptions options;
+        options.Entries = 600;
+        options.Platform = platform;
+        options.Language = FBServerLanguage::Russian;
+        const std::string bytes = GenerateSampleLog(options).Bytes;
+        const std::string path = folder.Write("firebird.log", bytes);
+        TFBLogParser inMemory("");
+        inMemory.LoadBytes(bytes);
+        FBLogsMsgs expected;
+        inMemory.ScanEntries(expected);
+        for (const std::int64_t block : {1, 97, 4096, 1 << 16})
+            for (const unsigned threads : {1u, 3u}) {
+                TFBLogParser mapped(path);
+                mapped.SetScanThreads(threads, 0, block);
+                FBLogsMsgs index;
+                mapped.ScanEntries(index);
+                ASSERT_EQ(EntriesOf(index), EntriesOf(expected)) << block << "-byte blocks, " << threads << " threads";
+                for (const TFBLogEncoding legacy : {TFBLogEncoding::Windows1251, TFBLogEncoding::Koi8R})
+                    EXPECT_EQ(mapped.GuessedEncoding(legacy), GuessEncoding(bytes, legacy));
+            }
+    }
+}
+
+TEST(FileMapTest, ACRLFPairPastTheFirstMegabyteOfALogReadInBlocksSetsTheCRLFRules)
+{
+    // A Linux server's log that holds one CR LF pair deep inside: the whole log follows the CR LF
+    // rules, as it would had it been searched before the scan.
+    TempFolder folder;
+    SampleLogOptions options;
+    options.TargetBytes = 3 << 19;
+    std::string bytes = GenerateSampleLog(options).Bytes;
+    const std::size_t lineEnd = bytes.find('\n', std::size_t{5} << 18);
+    ASSERT_NE(lineEnd, std::string::npos);
+    bytes.insert(lineEnd, "\r");
+    TFBLogParser inMemory("");
+    inMemory.LoadBytes(bytes);
+    ASSERT_FALSE(inMemory.LineFeedOnly());
+    FBLogsMsgs expected;
+    inMemory.ScanEntries(expected);
+    TFBLogParser mapped(folder.Write("firebird.log", bytes));
+    mapped.SetScanThreads(2, 0, 1 << 16);
+    FBLogsMsgs index;
+    mapped.ScanEntries(index);
+    EXPECT_FALSE(mapped.LineFeedOnly());
+    EXPECT_EQ(EntriesOf(index), EntriesOf(expected));
 }
 
 TEST(FileMapTest, ALogTruncatedInTheMiddleOfAScanIsScannedToTheEndWithoutACrash)
