@@ -446,6 +446,15 @@ std::string_view TFBLogParser::ViewRange(std::int64_t from, std::int64_t to) con
     return segment->View().substr(static_cast<std::size_t>(from - segment->Start), static_cast<std::size_t>(to - from));
 }
 
+std::string_view TFBLogParser::PassBytes(std::int64_t from, std::int64_t to, std::vector<char>& buffer) const
+{
+    const std::string_view view = ViewRange(from, to);
+    const TSegment* segment = SegmentAt(std::max<std::int64_t>(from, 0));
+    if (view.empty() || segment == nullptr || !segment->Map)
+        return view;
+    return segment->Map->ReadAt(static_cast<std::size_t>(from - segment->Start), view.size(), buffer);
+}
+
 std::string TFBLogParser::ReadRange(std::int64_t from, std::int64_t to) const
 {
     return std::string(ViewRange(from, to));

@@ -78,6 +78,10 @@ public:
     std::string ReadRange(std::int64_t from, std::int64_t to) const;
     // The same bytes without a copy; valid while the data stays loaded.
     std::string_view ViewRange(std::int64_t from, std::int64_t to) const noexcept;
+    // The same bytes for a pass that reads much of the log in order, cut where the part of the
+    // data that holds `from` ends: those of a mapped log are read into buffer with the system's
+    // file reads, the rest are viewed where they lie (see TFBLogFileMap::ReadAt).
+    std::string_view PassBytes(std::int64_t from, std::int64_t to, std::vector<char>& buffer) const;
 
     // First byte of the next entry at or after pos, or -1.
     std::int64_t FindEntryStart(std::int64_t pos) const noexcept;
