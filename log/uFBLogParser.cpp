@@ -405,8 +405,8 @@ std::string_view TFBLogParser::BlockBytes(const TSegment& segment, std::int64_t 
 {
     // A block larger than this (a log without blank lines) is read through the map instead.
     constexpr std::int64_t kLargestRead = std::int64_t{64} << 20;
-    if (segment.Map && to - from <= kLargestRead)
-        return segment.Map->ReadAt(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from), buffer);
+    if (to - from <= kLargestRead)
+        return PassBytes(segment.Start + from, segment.Start + to, buffer);
     return segment.View().substr(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
 }
 
