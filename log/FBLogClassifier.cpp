@@ -16,38 +16,6 @@ FBLogKind KindOfRow(int row) noexcept
     return row < 0 || static_cast<std::size_t>(row) + 1 >= kMaxKinds ? kUnknownKind : static_cast<FBLogKind>(row + 1);
 }
 
-// The bytes of a log read a megabyte at a time for a pass over its entries in file order, with
-// the texts of the entries they hold; others are viewed in the log where they lie.
-class TPassWindow {
-public:
-    explicit TPassWindow(const TFBLogParser& parser) : FParser(parser) {}
-
-    // Makes the texts of the entries in [from, to) valid at once, where the window can hold them.
-    void Cover(std::int64_t from, std::int64_t to)
-    {
-        constexpr std::int64_t kWindowBytes = std::int64_t{1} << 20;
-        constexpr std::int64_t kLargestWindow = std::int64_t{64} << 20;
-        if ((from >= FStart && to <= End()) || to - from > kLargestWindow)
-            return;
-        FBytes = FParser.PassBytes(from, std::max(to, from + kWindowBytes), FBuffer);
-        FStart = from;
-    }
-    std::string_view Text(std::int64_t offset, std::int64_t length) const
-    {
-        if (offset >= FStart && offset + length <= End())
-            return FBytes.substr(static_cast<std::size_t>(offset - FStart), static_cast<std::size_t>(length));
-        return FParser.ViewRange(offset, offset + length);
-    }
-
-private:
-    std::int64_t End() const noexcept { return FStart + static_cast<std::int64_t>(FBytes.size()); }
-
-    const TFBLogParser& FParser;
-    std::vector<char> FBuffer;
-    std::string_view FBytes;
-    std::int64_t FStart = 0;
-};
-
 }  // namespace
 
 FBLogKind KindOfText(const TFBLogDescriptor& catalogue, std::string_view text) noexcept
@@ -63,14 +31,12 @@ FBLogKinds ClassifyEntries(const TFBLogParser& parser, const FBLogsMsgs& msgs, c
     kinds.resize(msgs.size(), kUnknownKind);
     ForEachPartInParallel(msgs.size(), 64, [&](std::size_t first, std::size_t last) {
         std::array<std::string_view, kEntriesPerBatch> texts;
-        TPassWindow window(parser);
         for (std::size_t batch = first; batch < last; batch += kEntriesPerBatch) {
             if ((batch - first) % kCancelCheckEvery == 0 && cancel != nullptr && cancel->load(std::memory_order_relaxed))
                 return;
             const std::size_t count = std::min(kEntriesPerBatch, last - batch);
-            window.Cover(msgs[batch].Offset, msgs[batch + count - 1].Offset + msgs[batch + count - 1].Length);
             for (std::size_t i = 0; i < count; ++i)
-                texts[i] = window.Text(msgs[batch + i].Offset, msgs[batch + i].Length);
+                texts[i] = parser.ViewRange(msgs[batch + i].Offset, msgs[batch + i].Offset + msgs[batch + i].Length);
             KindsOfTexts(catalogue, std::span(texts.data(), count), std::span(kinds.data() + batch, count));
         }
     });

@@ -72,29 +72,6 @@ TEST(ClassifierShippedLogTest, EveryEntryOfTheSampleLogGetsItsRow)
     ExpectEveryKindAsTheCatalogueSays(KESTRELON_SAMPLE_LOG, catalogue);
 }
 
-TEST(ClassifierTest, AMappedLogReadInWindowsGetsTheKindsOfItsBytes)
-{
-    // Several megabytes a thread, read a window at a time, with entries across the windows' ends.
-    // The second row tells whether a text begins where its entry does: every header names the host.
-    TempFolder folder;
-    const TFBLogDescriptor catalogue(folder.Write("c.descr", "errno ** a network error\ndbserver ** the server\n"));
-    SampleLogOptions options;
-    options.Platform = FBServerPlatform::Windows;
-    options.TargetBytes = 6 << 20;
-    options.UnreadablePieces = false;
-    const std::string bytes = GenerateSampleLog(options).Bytes;
-    TFBLogParser mapped(folder.Write("firebird.log", bytes));
-    TFBLogParser inMemory("");
-    inMemory.LoadBytes(bytes);
-    FBLogsMsgs msgs;
-    inMemory.ScanEntries(msgs);
-    ASSERT_GT(msgs.size(), 30000u);
-    mapped.LoadFile();
-    const FBLogKinds kinds = ClassifyEntries(inMemory, msgs, catalogue);
-    EXPECT_EQ(std::count(kinds.begin(), kinds.end(), kUnknownKind), 0);
-    EXPECT_EQ(ClassifyEntries(mapped, msgs, catalogue), kinds);
-}
-
 TEST(ClassifierTest, CancelledPassLeavesTheRestUnknownAndEmptyIndexIsFine)
 {
     TempFolder folder;
