@@ -114,7 +114,7 @@ std::unique_ptr<TFBLogFileMap> TFBLogFileMap::MapWholeFile(const std::string& fi
         ::close(descriptor);
         return nullptr;
     }
-    // The scan reads the log from its start to its end: the system may read ahead generously.
+    // Passes read the log from its start to its end: the system may read ahead generously.
     ::madvise(data, size, MADV_SEQUENTIAL);
     InstallBusHandlerOnce();
     const int slot = TakeSlot(static_cast<const char*>(data), size);

@@ -78,13 +78,6 @@ void TLogEncodingChoices::Choose(const QString& path, std::optional<TFBLogEncodi
         FPerLog.pop_back();
 }
 
-TFBLogEncoding TLogEncodingChoices::EncodingOf(const QString& path, std::string_view bytes) const
-{
-    if (const std::optional<TFBLogEncoding> chosen = ChosenFor(path))
-        return *chosen;
-    return GuessEncoding(bytes, Legacy());
-}
-
 TFBLogEncoding TLogEncodingChoices::EncodingOf(const QString& path, const TFBLogParser& parser) const
 {
     if (const std::optional<TFBLogEncoding> chosen = ChosenFor(path))

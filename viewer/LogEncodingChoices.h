@@ -35,10 +35,8 @@ public:
 
     // The legacy encoding chosen last, or else the system's.
     TFBLogEncoding Legacy() const noexcept { return FLegacy.value_or(FSystemLegacy); }
-    // The encoding to read the log at the path in: the one chosen for it, or the automatic choice
-    // for its bytes.
-    TFBLogEncoding EncodingOf(const QString& path, std::string_view bytes) const;
-    // The same for a scanned log, from what its scan saw of it.
+    // The encoding to read the scanned log at the path in: the one chosen for it, or the
+    // automatic choice for its bytes, as its scan weighed them.
     TFBLogEncoding EncodingOf(const QString& path, const TFBLogParser& parser) const;
 
 private:

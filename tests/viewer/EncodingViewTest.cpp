@@ -228,5 +228,7 @@ TEST(LogEncodingChoicesTest, KeepsTheLatestLogsAndDropsWhatItCannotRead)
     EXPECT_EQ(choices.LegacyName(), QStringLiteral("KOI8-R")) << "UTF-8 leaves the legacy encoding as it was";
     choices.Choose(QStringLiteral("/logs/149.log"), std::nullopt);
     EXPECT_EQ(choices.ChosenFor(QStringLiteral("/logs/149.log")), std::nullopt);
-    EXPECT_EQ(choices.EncodingOf(QStringLiteral("/logs/149.log"), "\xcd\xe5"), TFBLogEncoding::Koi8R);
+    TFBLogParser legacyBytes("");
+    legacyBytes.LoadBytes("\xcd\xe5");
+    EXPECT_EQ(choices.EncodingOf(QStringLiteral("/logs/149.log"), legacyBytes), TFBLogEncoding::Koi8R);
 }
